@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace ovena {
+
+// Windows-1252 bytes to UTF-8. The five bytes the code page leaves undefined (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) map to the C1 control characters of the same value, so every byte survives
+// a round trip.
+std::string cp1252ToUtf8(std::string_view cp1252);
+
+// UTF-8 to Windows-1252. Characters the code page cannot hold, and malformed UTF-8, become "?".
+std::string utf8ToCp1252(std::string_view utf8);
+
+} // namespace ovena

@@ -1,0 +1,59 @@
+#include "platform/PollEventLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace std::chrono_literals;
+using ovena::PollEventLoop;
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+TEST(PollEventLoop, TimerTicksWhileTheQueueIsServicedAndWaitsAsleep) {
+    PollEventLoop loop;
+    int ticks = 0;
+    loop.startTimer(20ms, [&] { ++ticks; });
+    const auto start = PollEventLoop::Clock::now();
+    const double cpuBefore = cpuSeconds();
+    while (ticks < 10)
+        loop.waitForEvents(-1);
+    const auto elapsed = PollEventLoop::Clock::now() - start;
+    EXPECT_GE(elapsed, 190ms);
+    EXPECT_LT(elapsed, 400ms);
+    EXPECT_LT(cpuSeconds() - cpuBefore, 0.05) << "waiting must sleep, not spin";
+}
+
+TEST(PollEventLoop, WaitEndsWhenTheDescriptorBecomesReadable) {
+    int fds[2];
+    ASSERT_EQ(pipe(fds), 0);
+    PollEventLoop loop;
+    loop.startTimer(5s, [] {});
+    ASSERT_EQ(write(fds[1], "x", 1), 1);
+    const auto start = PollEventLoop::Clock::now();
+    loop.waitForEvents(fds[0]);
+    EXPECT_LT(PollEventLoop::Clock::now() - start, 1s);
+    close(fds[0]);
+    close(fds[1]);
+}
+
+TEST(PollEventLoop, ProcessEventsNeverWaitsAndStoppedTimersStayQuiet) {
+    PollEventLoop loop;
+    int ticks = 0;
+    int id = loop.startTimer(1h, [&] { ++ticks; });
+    const auto start = PollEventLoop::Clock::now();
+    loop.processEvents();
+    loop.stopTimer(id);
+    loop.waitForEvents(-1); // no timer, no descriptor: returns at once
+    EXPECT_LT(PollEventLoop::Clock::now() - start, 100ms);
+    EXPECT_EQ(ticks, 0);
+}
+
+} // namespace

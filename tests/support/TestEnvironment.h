@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace ovena::test {
+
+// Every test process runs in a fresh temporary folder of its own: HOME, XDG_CONFIG_HOME,
+// XDG_DATA_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR all point into it, so no test
+// touches the real home folder or sees another test's files. It is removed when the process
+// ends.
+const std::string& sandboxFolder();
+
+// The build tree and the source tree (for programs under test and test data).
+std::string buildFolder();
+std::string sourceFolder();
+
+// Reads and writes whole files as bytes.
+std::string readFile(const std::string& path);
+void writeFile(const std::string& path, const std::string& bytes);
+
+} // namespace ovena::test
