@@ -8,7 +8,10 @@ QStringList qtNameFilters(const std::string& filter) {
     const QStringList parts = qtText(filter).split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i < parts.size(); i += 2) {
-        const QString description = parts[i].trimmed();
+        QString description = parts[i].trimmed();
+        // A description that names its patterns already ("Excel (*.xls)") keeps them once.
+        if (description.endsWith(QLatin1Char(')')) && description.contains(QLatin1Char('(')))
+            description = description.left(description.lastIndexOf(QLatin1Char('('))).trimmed();
         if (description.isEmpty() && i + 1 >= parts.size())
             break;
         QStringList patterns;
