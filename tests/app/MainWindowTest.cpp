@@ -76,20 +76,6 @@ TEST_F(MainWindow, OffersEachPresentPortAndSelectsTheStoredOne) {
     EXPECT_EQ(main().Caption, "Halvor Saefty TEV   .   OVENA  2.2,002");
 }
 
-TEST_F(MainWindow, StoredPortNoLongerPresentFallsBackToPortOne) {
-    PseudoPorts ports{1, 3};
-    storePort("2");
-    start();
-
-    ASSERT_EQ(main().PortButtons.size(), 2u);
-    EXPECT_FALSE(main().PortButtons[0].Checked);
-    EXPECT_FALSE(main().PortButtons[1].Checked);
-    EXPECT_EQ(komPort(), 1);
-    EXPECT_EQ(main().GroupBox2.Tag, 1);
-    main().btCloseClick();
-    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "1");
-}
-
 TEST_F(MainWindow, WithoutPortsTheGroupStaysEmptyAndKeepsItsTag) {
     PseudoPorts ports{};
     storePort("5");
@@ -122,35 +108,6 @@ TEST_F(MainWindow, APortNumberOutsideTheRangeIsRefused) {
     EXPECT_EQ(ui.boxes[0].caption, "Fehler");
     EXPECT_EQ(ui.boxes[0].text, "Comport not available");
     EXPECT_EQ(komPort(), 3);
-}
-
-TEST_F(MainWindow, AClickedPortTakesEffectAtTheNextSelection) {
-    PseudoPorts ports{1, 3};
-    storePort("3");
-    start();
-
-    main().PortButtonClick(0);
-    EXPECT_TRUE(main().PortButtons[0].Checked);
-    EXPECT_FALSE(main().PortButtons[1].Checked);
-    EXPECT_EQ(komPort(), 3);
-    main().BtKonfigClick();
-    EXPECT_EQ(komPort(), 1);
-    EXPECT_EQ(main().GroupBox2.Tag, 1);
-}
-
-TEST_F(MainWindow, StartsOnTheIntroPageWithHiddenTabsAndSwitchesByTheCommandBar) {
-    PseudoPorts ports{};
-    start();
-    EXPECT_EQ(main().ActivePage, TFormMain::TabSheet::TabIntro);
-    EXPECT_FALSE(main().TabsVisible);
-    EXPECT_EQ(ui.events, std::vector<std::string>{"show Halvor Saefty TEV   .   OVENA  2.2,002"});
-
-    main().SpItReaddataClick();
-    EXPECT_EQ(main().ActivePage, TFormMain::TabSheet::TabTEV640);
-    EXPECT_FALSE(main().ConfigVisited);
-    main().BtKonfigClick();
-    EXPECT_EQ(main().ActivePage, TFormMain::TabSheet::TabKonfig);
-    EXPECT_TRUE(main().ConfigVisited);
 }
 
 TEST_F(MainWindow, ConfigurationThenExitWritesTheFieldSelectionOnce) {

@@ -13,6 +13,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <chrono>
+#include <filesystem>
 #include <gmock/gmock.h>
 
 namespace ovena {
@@ -144,6 +146,8 @@ TEST_F(MainViewTest, AStoredPortThatIsGoneSelectsNothing) {
     EXPECT_FALSE(child<QRadioButton>("RB_03")->isChecked());
     EXPECT_EQ(forms->FormKomm.Port, 1);
     EXPECT_EQ(forms->FormMain.GroupBox2.Tag, 1);
+    click("btClose");
+    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "1");
 }
 
 TEST_F(MainViewTest, ConfigurationThenExitWritesTheFieldSelection) {
@@ -204,6 +208,34 @@ TEST_F(MainViewTest, TheHourglassIsRestoredAfterAFailingHelpDocument) {
     EXPECT_EQ(text, QString::fromUtf8("Anwendung nicht gefunden  \"Ovena Help.PDF\""));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(window()->isVisible());
+}
+
+TEST_F(MainViewTest, HelpOpensTheGeneratedDocumentInTheRegisteredViewer) {
+    namespace fs = std::filesystem;
+    const std::string sandbox = test::sandboxFolder();
+    const std::string opened = sandbox + "/opened";
+    const std::string viewer = sandbox + "/viewer.sh";
+    test::writeFile(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + "\n");
+    fs::permissions(viewer, fs::perms::owner_all);
+    fs::create_directories(sandbox + "/data/applications");
+    test::writeFile(sandbox + "/data/applications/ovena-test-viewer.desktop",
+                    "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + viewer +
+                        " %f\nMimeType=application/pdf;\n");
+    test::writeFile(sandbox + "/config/mimeapps.list",
+                    "[Default Applications]\napplication/pdf=ovena-test-viewer.desktop\n");
+    const std::string help = test::buildFolder() + "/bin/Ovena Help.pdf";
+    ASSERT_EQ(test::readFile(help).substr(0, 5), "%PDF-");
+
+    PseudoPorts ports{};
+    start();
+    forms->FormMain.ProgramDir = test::buildFolder() + "/bin/";
+    click("BtHelp");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(opened) && std::chrono::steady_clock::now() < until)
+        ui.waitForEvents(-1);
+    ASSERT_TRUE(fs::exists(opened));
+    EXPECT_EQ(fs::canonical(test::readFile(opened)), fs::canonical(help));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainViewTest, ProcedureButtonsFollowTheirState) {
