@@ -1,4 +1,5 @@
 #include "../PseudoPorts.h"
+#include "../StoredSettings.h"
 #include "QtTestSupport.h"
 #include "app/OvenaForms.h"
 #include "app/qt/QtUiServices.h"
@@ -20,16 +21,7 @@
 namespace ovena {
 namespace {
 
-using test::PseudoPorts;
-
-constexpr const char* SettingsKey = "Software\\TEV\\Ovena\\Settings";
-constexpr const char* FieldsKey = "Software\\TEV\\Ovena\\Fields";
-
-SettingsStore storedSettings() {
-    SettingsStore store(settingsFile());
-    store.load();
-    return store;
-}
+using namespace test;
 
 class MainViewTest : public testing::Test {
 protected:
@@ -41,9 +33,9 @@ protected:
 
     void start(const std::string& storedPort = "") {
         if (!storedPort.empty()) {
-            store.writeString(SettingsKey, "GroupBox2_Tag", storedPort);
-            ASSERT_TRUE(store.save());
+            ASSERT_TRUE(storePort(storedPort));
         }
+        store.load();
         forms = std::make_unique<OvenaForms>(ui, shell, store);
         forms->FormMain.Show();
         ui.processEvents();
@@ -158,10 +150,7 @@ TEST_F(MainViewTest, ConfigurationThenExitWritesTheFieldSelection) {
     EXPECT_FALSE(window()->isVisible());
     SettingsStore stored = storedSettings();
     for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(stored.readInteger(FieldsKey, "OVENA\\FIELDS\\FIELD" +
-                                                    std::string(i < 10 ? "0" : "") +
-                                                    std::to_string(i)),
-                  1u);
+        EXPECT_EQ(stored.readInteger(FieldsKey, fieldValueName(i)), 1u);
     EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "3");
 }
 
@@ -172,7 +161,7 @@ TEST_F(MainViewTest, ExitWithoutConfigurationWritesNoFieldSelection) {
     click("btClose");
     EXPECT_FALSE(window()->isVisible());
     SettingsStore stored = storedSettings();
-    EXPECT_FALSE(stored.read(FieldsKey, "OVENA\\FIELDS\\FIELD00").has_value());
+    EXPECT_FALSE(stored.read(FieldsKey, fieldValueName(0)).has_value());
     EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "3");
 }
 
@@ -183,7 +172,7 @@ TEST_F(MainViewTest, TheTitleBarsCloseButtonRunsTheClosingSteps) {
     window()->close();
     EXPECT_FALSE(window()->isVisible());
     EXPECT_FALSE(forms->FormMain.ConfigVisited);
-    EXPECT_TRUE(storedSettings().read(FieldsKey, "OVENA\\FIELDS\\FIELD00").has_value());
+    EXPECT_TRUE(storedSettings().read(FieldsKey, fieldValueName(0)).has_value());
 }
 
 TEST_F(MainViewTest, TheHourglassIsRestoredAfterAFailingHelpDocument) {
