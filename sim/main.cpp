@@ -84,7 +84,7 @@ void addOptions(CLI::App& app, Options& o) {
     const std::string faults = "Faults (CMD: a command or its beginning, e.g. R303 or R302005; "
                                "CMD#n: only the n-th such command; \"\": the empty command)";
     app.add_option("--silent-at", o.simulator.faults.silentAt, "Give no reply to CMD (repeatable)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->type_name("CMD")
         ->group(faults);
     app.add_option("--silent-from", o.simulator.faults.silentFrom,
@@ -94,7 +94,7 @@ void addOptions(CLI::App& app, Options& o) {
         ->group(faults);
     app.add_option("--no-cr-at", o.simulator.faults.noCrAt,
                    "Reply to CMD without the carriage return (repeatable)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->type_name("CMD")
         ->group(faults);
     app.add_flag("--garble", o.simulator.faults.garble,
@@ -102,7 +102,7 @@ void addOptions(CLI::App& app, Options& o) {
         ->group(faults);
     app.add_option("--garble-at", o.simulator.faults.garbleAt,
                    "The same for the replies to CMD only (repeatable)")
-        ->expected(1)
+        ->allow_extra_args(false)
         ->type_name("CMD")
         ->group(faults);
     app.add_flag("--crlf", o.simulator.faults.crlf, "End replies with CR LF instead of CR")
