@@ -90,7 +90,7 @@ TEST_F(WriterBase, RowNumberColumnIsAsWideAsItsLongestNumber) {
 TEST_F(WriterBase, ColumnKindReadsCaptionsNumbersAndAnnotations) {
     ProbeWriter w = probe();
     component->CaptionList = {
-        {"Item", {}}, {"Cost", TExportItemInfo{ValueKind::Currency}}, {"Text", {}}};
+        {"Item", {}}, {"Cost", TExportItemInfo{ValueKind::Currency, "", 0}}, {"Text", {}}};
     EXPECT_EQ(w.ColumnKind(2, "x"), ValueKind::Caption); // no row yet, captions shown
     component->SetOptions({O::NumberRows});
     EXPECT_EQ(w.ColumnKind(0, "1"), ValueKind::Number);
