@@ -1,11 +1,11 @@
 #include "export/BiffLayout.h"
 
 #include "export/BiffRecords.h"
+#include "export/ExportError.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <stdexcept>
 #include <string>
 
 namespace ovena::biff {
@@ -24,8 +24,7 @@ std::uint8_t variantForLocale(std::string_view localeText) {
     const char* last = first + localeText.size();
     const auto [end, error] = std::from_chars(first, last, locale, 16);
     if (localeText.empty() || localeText.size() > 8 || error != std::errc() || end != last)
-        throw std::invalid_argument("'" + std::string(localeText) +
-                                    "' is not a valid locale identifier");
+        throw ExportError("'" + std::string(localeText) + "' is not a valid locale identifier");
     const auto id = static_cast<std::uint16_t>(locale & 0xFFFF);
     return std::find(Biff2Locales.begin(), Biff2Locales.end(), id) != Biff2Locales.end() ? Variant2
                                                                                          : Variant5;

@@ -9,7 +9,7 @@ namespace ovena::biff {
 // The stream variant for a locale identifier given as hexadecimal text ("00000409"): 2 for the
 // twelve locales whose spreadsheet programs expect the BIFF2 BOF and DIMENSIONS, 5 for every
 // other. Only the low 16 bits of the identifier count. A text that is not hexadecimal throws
-// std::invalid_argument.
+// ExportError.
 std::uint8_t variantForLocale(std::string_view localeText);
 
 // Where the rows above the table go on the sheet (zero-based rows, -1 for none).

@@ -1,7 +1,8 @@
 #include "export/BiffRecords.h"
 
+#include "export/ExportError.h"
+
 #include <cstring>
-#include <stdexcept>
 
 namespace ovena::biff {
 
@@ -111,7 +112,7 @@ std::string xf(std::uint8_t fontIndex, std::uint8_t formatIndex, std::uint8_t bo
 
 std::string xfFromValues(std::initializer_list<int> values) {
     if (values.size() != 3)
-        throw std::invalid_argument("TBIFFExport.WriteXF: Invalid Number of Parameters");
+        throw ExportError("TBIFFExport.WriteXF: Invalid Number of Parameters");
     const int* value = values.begin();
     constexpr int FirstSelectableFont = 5;
     return xf(static_cast<std::uint8_t>(value[1] + FirstSelectableFont),

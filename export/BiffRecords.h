@@ -58,7 +58,7 @@ std::string format(std::string_view formatText);
 // A cell style: font index, number-format index (marked locked) and the border byte.
 std::string xf(std::uint8_t fontIndex, std::uint8_t formatIndex, std::uint8_t borderByte);
 // A cell style from exactly three values: format index, font selector (0 to 3 selecting font
-// index selector + 5) and border byte. Any other count of values throws std::invalid_argument.
+// index selector + 5) and border byte. Any other count of values throws ExportError.
 std::string xfFromValues(std::initializer_list<int> values);
 
 // Cell records; `xfIndex` selects the cell's style and goes into the cell attributes.

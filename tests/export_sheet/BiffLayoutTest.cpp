@@ -1,9 +1,9 @@
 #include "export/BiffLayout.h"
 #include "export/BiffRecords.h"
 
-#include <gmock/gmock.h>
+#include "export/ExportError.h"
 
-#include <stdexcept>
+#include <gmock/gmock.h>
 
 namespace ovena::biff {
 namespace {
@@ -25,7 +25,7 @@ TEST(BiffVariant, OnlyTheLow16BitsCountAndCaseDoesNot) {
 
 TEST(BiffVariant, TextThatIsNotHexadecimalFails) {
     for (const char* locale : {"", "0409x", " 0409", "0x0409", "-409", "G0000409", "100000409"})
-        EXPECT_THROW(variantForLocale(locale), std::invalid_argument) << '"' << locale << '"';
+        EXPECT_THROW(variantForLocale(locale), ExportError) << '"' << locale << '"';
 }
 
 TEST(BiffRows, PlacementAboveTheTable) {

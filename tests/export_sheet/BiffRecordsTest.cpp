@@ -1,8 +1,9 @@
 #include "export/BiffRecords.h"
 
+#include "export/ExportError.h"
+
 #include <gmock/gmock.h>
 
-#include <stdexcept>
 #include <string>
 
 namespace ovena::biff {
@@ -51,7 +52,7 @@ TEST(BiffRecords, StyleFromValuesNeedsExactlyThree) {
         try {
             xfFromValues(wrong);
             ADD_FAILURE() << "accepted " << wrong.size() << " values";
-        } catch (const std::invalid_argument& e) {
+        } catch (const ExportError& e) {
             EXPECT_STREQ(e.what(), "TBIFFExport.WriteXF: Invalid Number of Parameters");
         }
     }
