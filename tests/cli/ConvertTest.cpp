@@ -177,11 +177,15 @@ TEST_F(Convert, UsageErrorsExitWithTwo) {
     EXPECT_NE(widths.err.find("\"0\" is an Invalid Column Width."), std::string::npos);
 }
 
-TEST_F(Convert, FormatWithoutItsWriterExitsWithThree) {
-    const CliRun run = ovenaCli({"convert", input(), "--format", "excel", "--output", output()});
-    EXPECT_EQ(run.status, 3);
-    EXPECT_NE(run.err.find("Export to Microsoft Excel is not available"), std::string::npos);
-    EXPECT_FALSE(std::filesystem::exists(output()));
+TEST_F(Convert, ExcelWorkbookWithPageSetupFromTheOptions) {
+    const CliRun run = ovenaCli({"convert", input(), "--format", "excel", "--output",
+                                 output("out.xls"), "--print-gridlines", "--page-footer", "p&P"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string book = readFile(output("out.xls"));
+    // PRINTGRIDLINES on, PRINTHEADERS off, FOOTER with the given text.
+    EXPECT_NE(book.find(std::string("\x2B\x00\x01\x00\x01", 5)), std::string::npos);
+    EXPECT_NE(book.find(std::string("\x2A\x00\x01\x00\x00", 5)), std::string::npos);
+    EXPECT_NE(book.find(std::string("\x15\x00\x04\x00\x03p&P", 7)), std::string::npos);
 }
 
 TEST_F(Convert, FailedExportKeepsTheExistingFile) {

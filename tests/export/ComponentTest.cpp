@@ -2,6 +2,8 @@
 
 #include "export/EC_Choice.h"
 #include "export/ExportError.h"
+#include "export/TextWriters.h"
+#include "export/WriterRegistry.h"
 #include "export/XProgress.h"
 
 #include <filesystem>
@@ -83,6 +85,10 @@ TEST_F(Component, TypeTableNamesAndExtensions) {
 }
 
 TEST_F(Component, FormatWithoutItsWriterFailsWithAClearMessage) {
+    // A program built with the text writers only.
+    WriterRegistry textOnly;
+    registerTextWriters(textOnly);
+    services.writers = &textOnly;
     int failed = 0;
     component->OnExportFailed = [&](TExportXComponent&) { ++failed; };
     component->ExportType = T::xMicrosoft_Excel;
