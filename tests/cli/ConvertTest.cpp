@@ -207,6 +207,14 @@ TEST_F(Convert, InputWithOnlyCaptionsHasNoData) {
     EXPECT_FALSE(std::filesystem::exists(output()));
 }
 
+TEST_F(Convert, InputWithLineFeedsShortRecordsAndNoFinalBreak) {
+    writeFile(input(), "A,B,C\n1,\"x,y\"\n\"\",,\"q\"\"\"\n2,z,w");
+    const CliRun run = ovenaCli({"convert", input(), "--format", "tab", "--output", output(),
+                                 "--options", "ShowColHeaders"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(output()), "A\tB\tC\t\r\n1\tx,y\t\r\n\t\tq\"\r\n2\tz\tw\r\n");
+}
+
 TEST_F(Convert, UnclosedQuoteInTheInputIsReported) {
     writeFile(input(), "Date,O2\r\n\"09.12.2026,3\r\n");
     const CliRun run = ovenaCli({"convert", input(), "--format", "csv", "--output", output()});
