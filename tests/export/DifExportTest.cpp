@@ -12,14 +12,6 @@ namespace {
 
 using O = TExportOption;
 
-// Lines joined with CR LF, each one ended by it.
-std::string crlfLines(std::initializer_list<std::string> lines) {
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\r\n";
-    return out;
-}
-
 // The temporary DIF texts left in the temporary folder.
 int leftoverTempTexts() {
     int count = 0;

@@ -6,13 +6,6 @@ namespace {
 
 using O = TExportOption;
 
-std::string crlfLines(std::initializer_list<std::string> lines) {
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\r\n";
-    return out;
-}
-
 class SylkExport : public ExportTest {
 protected:
     explicit SylkExport(LocaleSettings locale = commaLocale()) : ExportTest(std::move(locale)) {}
@@ -126,7 +119,7 @@ TEST_F(SylkAnnotatedExport, TypedCellsGetTheirFormats) {
 }
 
 TEST_F(SylkAnnotatedExport, BlankTypedCellsWriteNoRecord) {
-    source.rows = {{{"", {}}, {" ", {}}, {"", {}}, {"", {}}, {"", {}}, {"", {}}, {"", {}}}};
+    source.rows = {rowOf(7, {{1, {" ", {}}}})};
     // Row 2 holds only the two text cells.
     EXPECT_EQ(records(exportSource()),
               captionRecords + crlfLines({"C;X6;Y2;K\"\"", "C;X7;Y2;K\"\""}));
