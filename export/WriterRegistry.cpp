@@ -1,0 +1,26 @@
+#include "WriterRegistry.h"
+
+#include "TextWriters.h"
+
+namespace ovena {
+
+void WriterRegistry::add(std::string_view writerClass, WriterFactory factory) {
+    factories_.insert_or_assign(std::string(writerClass), std::move(factory));
+}
+
+const WriterFactory* WriterRegistry::find(std::string_view writerClass) const {
+    auto it = factories_.find(writerClass);
+    return it == factories_.end() ? nullptr : &it->second;
+}
+
+const WriterRegistry& builtInWriters() {
+    static const WriterRegistry registry = [] {
+        WriterRegistry r;
+        // One line per writer module.
+        registerTextWriters(r);
+        return r;
+    }();
+    return registry;
+}
+
+} // namespace ovena
