@@ -1,27 +1,13 @@
 #include "export/HTMLText.h"
 
+#include "export/TextServices.h"
+
 #include <array>
 #include <cctype>
 
 namespace ovena {
 
 namespace {
-
-// TODO-merge: replaced by the writer base's NormalizeBreaks once it lands.
-std::string normalizeBreaksLocal(std::string_view text, std::string_view tabText,
-                                 std::string_view newlineText) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 32)
-            out += c;
-        else if (c == '\t')
-            out += tabText;
-        else if (c == '\n')
-            out += newlineText;
-    }
-    return out;
-}
 
 // Where an address ends: a blank, a control character or the byte 255.
 bool endsAddress(char c) {
@@ -91,8 +77,8 @@ std::string htmlEscapeMarkup(std::string_view text) {
 
 std::string htmlConvertBreaks(std::string_view text, bool ignoreLineBreaks) {
     if (ignoreLineBreaks)
-        return normalizeBreaksLocal(text, "", "\r\n");
-    return normalizeBreaksLocal(text, "&nbsp&nbsp&nbsp", "<br>\r\n");
+        return NormalizeBreaks(text, "", "\r\n");
+    return NormalizeBreaks(text, "&nbsp&nbsp&nbsp", "<br>\r\n");
 }
 
 std::string htmlAutoLink(std::string_view text) {
@@ -139,12 +125,8 @@ std::string htmlText(std::string_view text, bool escapeMarkup, bool autoLink,
 }
 
 std::string htmlFinishCell(std::string_view text) {
-    const auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text.empty() ? std::string("&nbsp;") : std::string(text);
+    std::string cell = trim(text);
+    return cell.empty() ? std::string("&nbsp;") : cell;
 }
 
 } // namespace ovena

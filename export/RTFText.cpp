@@ -1,26 +1,12 @@
 #include "export/RTFText.h"
 
+#include "export/TextServices.h"
+
 #include <array>
 
 namespace ovena {
 
 namespace {
-
-// TODO-merge: replaced by the writer base's NormalizeBreaks once it lands.
-std::string normalizeBreaksLocal(std::string_view text, std::string_view tabText,
-                                 std::string_view newlineText) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (static_cast<unsigned char>(c) >= 32)
-            out += c;
-        else if (c == '\t')
-            out += tabText;
-        else if (c == '\n')
-            out += newlineText;
-    }
-    return out;
-}
 
 // The prologue's lines before and after the margins line.
 constexpr std::array<std::string_view, 4> PrologueHead = {
@@ -134,7 +120,7 @@ std::string rtfEscape(std::string_view text) {
             out += c;
         }
     }
-    return normalizeBreaksLocal(out, "\\tab ", "\\par\r\n");
+    return NormalizeBreaks(out, "\\tab ", "\\par\r\n");
 }
 
 std::string rtfTitleLine(std::string_view escapedTitle) {

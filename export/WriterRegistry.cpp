@@ -1,5 +1,7 @@
 #include "WriterRegistry.h"
 
+#include "HTMLExport.h"
+#include "RTFExport.h"
 #include "TextWriters.h"
 
 namespace ovena {
@@ -18,6 +20,8 @@ const WriterRegistry& builtInWriters() {
         WriterRegistry r;
         // One line per writer module.
         registerTextWriters(r);
+        registerHTMLWriter(r);
+        registerRichTextWriter(r);
         return r;
     }();
     return registry;

@@ -1,5 +1,6 @@
 #include "export/RTFText.h"
 
+#include "DocumentExport.h"
 #include "RtfBraces.h"
 
 #include <gtest/gtest.h>
@@ -7,22 +8,14 @@
 namespace {
 
 using namespace ovena;
-
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t start = 0;
-    for (std::size_t crlf; (crlf = text.find("\r\n", start)) != std::string::npos; start = crlf + 2)
-        out.push_back(text.substr(start, crlf - start));
-    out.push_back(text.substr(start));
-    return out;
-}
+using ovena::test::crlfLines;
 
 TEST(RtfText, PrologueHasNineLinesAndTheMarginsLine) {
     const std::string prologue = rtfPrologue(1250, 1250, 1000, 1000);
-    const auto all = lines(prologue);
+    const auto all = crlfLines(prologue);
     ASSERT_EQ(all.size(), 9u);
     EXPECT_EQ(all[4], "\\margl1250\\margr1250\\margt1000\\margb1000");
-    EXPECT_EQ(lines(rtfPrologue(1, 65535, 0, 7))[4], "\\margl1\\margr65535\\margt0\\margb7");
+    EXPECT_EQ(crlfLines(rtfPrologue(1, 65535, 0, 7))[4], "\\margl1\\margr65535\\margt0\\margb7");
     EXPECT_EQ(all[0].rfind("{\\rtf1\\ansi\\ansicpg1252\\", 0), 0u);
     EXPECT_EQ(all[3].back(), ' ');
     EXPECT_EQ(all[8], "\\pnlcrm\\pnstart1\\pnindent720\\pnhang{\\pntxtb (}{\\pntxta )}}\\pard");
