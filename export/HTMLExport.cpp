@@ -6,6 +6,8 @@
 
 namespace ovena {
 
+static_assert(HTMLBuiltInTemplates.size() == HtmlTemplateCount, "one template per member");
+
 void registerHTMLWriter(WriterRegistry& registry) {
     registry.add("THTMLExport",
                  [](TExportXComponent& component, TExportType type, const std::string& fileName) {

@@ -1,9 +1,13 @@
 #include "DocumentExport.h"
 #include "HtmlParserCheck.h"
 
+#include "export/HTMLTemplates.h"
+
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace {
 
@@ -56,6 +60,9 @@ TEST(HtmlExport, MeasurementPageParsesInAnIndependentParser) {
 }
 
 TEST(HtmlExport, TemplatesColourPageCaptionsTableAndRows) {
+    for (std::string_view builtIn : HTMLBuiltInTemplates)
+        EXPECT_EQ(std::count(builtIn.begin(), builtIn.end(), ';'), 10) << builtIn;
+
     DocumentExport simple;
     auto page = pageOf(simple, "x");
     EXPECT_EQ(page[1], "<body bgcolor=\"#FFFFFF\" link=\"blue\" vlink=\"purple\" text=\"#000000\" "
