@@ -1,7 +1,6 @@
 #include "export/RTFText.h"
 
-#include "DocumentExport.h"
-#include "RtfBraces.h"
+#include "HtmlRtfFixture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,26 @@
-#include "HtmlParserCheck.h"
+#pragma once
 
 #include "support/TestEnvironment.h"
 
 #include <cstdio>
+#include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace ovena::test {
 
-namespace {
+// The verdict of an independent HTML parser (Python's html.parser) on a page.
+struct HtmlParserVerdict {
+    bool parserAvailable = false; // false: no /usr/bin/python3 on this machine
+    bool wellFormed = false;      // every element closed in order, links with clean targets
+    std::string report;           // the parser's complaints
+};
 
-constexpr const char* Python = "/usr/bin/python3";
+inline constexpr const char* PythonPath = "/usr/bin/python3";
 
-constexpr const char* CheckerScript = R"PY(
+// Balances start and end tags (void elements aside), refuses tags the page does not use (text
+// that parses as a tag it was not meant to be) and links whose start tag is not a plain href.
+inline constexpr const char* HtmlCheckerScript = R"PY(
 import re
 import sys
 from html.parser import HTMLParser
@@ -64,19 +72,19 @@ for e in checker.errors:
 sys.exit(1 if checker.errors else 0)
 )PY";
 
-} // namespace
-
-HtmlParserVerdict parseHtmlPage(const std::string& pagePath) {
+// Runs the checker on the page file.
+inline HtmlParserVerdict parseHtmlPage(const std::string& pagePath) {
     HtmlParserVerdict verdict;
-    if (access(Python, X_OK) != 0)
+    if (access(PythonPath, X_OK) != 0)
         return verdict;
     verdict.parserAvailable = true;
     const std::string script = sandboxFolder() + "/html_check.py";
-    writeFile(script, CheckerScript);
-    const std::string command = std::string(Python) + " '" + script + "' '" + pagePath + "' 2>&1";
+    writeFile(script, HtmlCheckerScript);
+    const std::string command =
+        std::string(PythonPath) + " '" + script + "' '" + pagePath + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
-        verdict.report = "cannot start " + std::string(Python);
+        verdict.report = "cannot start " + std::string(PythonPath);
         return verdict;
     }
     char buffer[512];

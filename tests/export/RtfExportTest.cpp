@@ -1,24 +1,12 @@
-#include "DocumentExport.h"
-#include "RtfBraces.h"
-
-#include "support/TestEnvironment.h"
+#include "HtmlRtfFixture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 using namespace ovena;
+using ovena::test::rtfBraceDepth;
 using ovena::test::crlfLines;
-using ovena::test::DocumentExport;
-
-// Exports a complete document and checks what every complete document must be: balanced
-// groups and a final line end.
-std::string exportRtf(DocumentExport& doc, TExportType type = TExportType::xRichText) {
-    const std::string rtf = doc.exportAs(type);
-    EXPECT_EQ(test::rtfBraceDepth(rtf), 0) << "groups must balance";
-    EXPECT_EQ(rtf.substr(rtf.size() - 2), "\r\n");
-    return rtf;
-}
 
 // The document's lines after the nine lines of the prologue.
 std::vector<std::string> bodyOf(const std::string& rtf) {
@@ -26,15 +14,26 @@ std::vector<std::string> bodyOf(const std::string& rtf) {
     return {lines.begin() + 9, lines.end() - 1};
 }
 
-void measurementTable(DocumentExport& doc) {
-    doc.setTable({{"Date", "Fuel", "CO2 [%]", "Remark"},
+class RtfExport : public test::DocumentExportTest {
+protected:
+    // Exports a complete document and checks what every complete document must be: balanced
+    // groups and a final line end.
+    std::string exportRtf(TExportType type = TExportType::xRichText) {
+        const std::string rtf = exportToFile(type, "document.rtf");
+        EXPECT_EQ(rtfBraceDepth(rtf), 0) << "groups must balance";
+        EXPECT_EQ(rtf.substr(rtf.size() - 2), "\r\n");
+        return rtf;
+    }
+    void measurementTable() {
+        setTable({{"Date", "Fuel", "CO2 [%]", "Remark"},
                   {"09.12.2026 08:15", "Gas {L}", "9,8", "a{b}c\\d"},
                   {"09.12.2026 09:00", "Heiz\xF6l", "12,1", ""},
                   {"09.12.2026 10:30", "Holz", "", "call\tservice\r\nasap"}});
-    doc.component.SetTitle("TEV 640 Measurements");
-    doc.component.SetHeader({"Halvoer Safety TEV GmbH,  Germany"});
-    doc.component.SetFooter({"%.0f measurements exported"});
-}
+        component->SetTitle("TEV 640 Measurements");
+        component->SetHeader({"Halvoer Safety TEV GmbH,  Germany"});
+        component->SetFooter({"%.0f measurements exported"});
+    }
+};
 
 constexpr const char* BodyOpening =
     "\\pard\\plain\\nowidctlpar\\widctlpar\\adjustright\\fs20\\cgrid {\\f1\\fs16";
@@ -53,43 +52,40 @@ bool startsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
 }
 
-TEST(RtfExport, MeasurementDocumentMatchesTheGoldenFile) {
-    DocumentExport doc;
-    measurementTable(doc);
-    const std::string golden = test::readFile(std::string(DOC_GOLDEN_DIR) + "/measurements.rtf");
-    EXPECT_EQ(exportRtf(doc), golden);
-    EXPECT_EQ(exportRtf(doc, TExportType::xMicrosoft_Word), golden) << "Word gets the same";
+TEST_F(RtfExport, MeasurementDocumentMatchesTheGoldenFile) {
+    measurementTable();
+    const std::string golden =
+        test::readFile(std::string(OVENA_EXPORT_GOLDEN_DIR) + "/rtf_measurements.rtf");
+    EXPECT_EQ(exportRtf(), golden);
+    EXPECT_EQ(exportRtf(TExportType::xMicrosoft_Word), golden) << "Word gets the same";
 }
 
-TEST(RtfExport, MarginsComeFromTheOptions) {
-    DocumentExport doc;
-    doc.setTable({{"N"}, {"x"}});
-    EXPECT_EQ(crlfLines(exportRtf(doc))[4], "\\margl1250\\margr1250\\margt1000\\margb1000");
-    doc.component.Word_RTF_Options = {720, 360, 1440, 0};
-    EXPECT_EQ(crlfLines(exportRtf(doc))[4], "\\margl720\\margr360\\margt1440\\margb0");
+TEST_F(RtfExport, MarginsComeFromTheOptions) {
+    setTable({{"N"}, {"x"}});
+    EXPECT_EQ(crlfLines(exportRtf())[4], "\\margl1250\\margr1250\\margt1000\\margb1000");
+    component->Word_RTF_Options = {720, 360, 1440, 0};
+    EXPECT_EQ(crlfLines(exportRtf())[4], "\\margl720\\margr360\\margt1440\\margb0");
 }
 
-TEST(RtfExport, BoundariesFollowCaptionLengthsAndColumnWidths) {
-    DocumentExport doc;
-    doc.setTable({{"Date", "Fuel"}, {"1", "2"}});
-    auto body = bodyOf(exportRtf(doc));
+TEST_F(RtfExport, BoundariesFollowCaptionLengthsAndColumnWidths) {
+    setTable({{"Date", "Fuel"}, {"1", "2"}});
+    auto body = bodyOf(exportRtf());
     // Body opening and time stamp, then the caption row: Item 6 x 90, Date (4 + 5 + 3) x 90.
     EXPECT_NE(body[2].find("\\cellx540\\"), std::string::npos);
     EXPECT_NE(body[3].find("\\cellx1620\\"), std::string::npos);
     EXPECT_NE(body[4].find("\\cellx2700\\"), std::string::npos);
 
-    doc.component.SetColWidths({"10"});
-    doc.setOption(TExportOption::NumberRows, false);
-    body = bodyOf(exportRtf(doc));
+    component->SetColWidths({"10"});
+    setOption(TExportOption::NumberRows, false);
+    body = bodyOf(exportRtf());
     EXPECT_NE(body[2].find("\\cellx1170\\"), std::string::npos);
     EXPECT_NE(body[3].find("\\cellx2250\\"), std::string::npos);
 }
 
-TEST(RtfExport, OneRowUsesTheFirstRowLayoutAndTheClosingFollows) {
-    DocumentExport doc;
-    doc.setOption(TExportOption::TimeStamp, false);
-    doc.setTable({{"Date"}, {"d1"}});
-    const auto body = bodyOf(exportRtf(doc));
+TEST_F(RtfExport, OneRowUsesTheFirstRowLayoutAndTheClosingFollows) {
+    setOption(TExportOption::TimeStamp, false);
+    setTable({{"Date"}, {"d1"}});
+    const auto body = bodyOf(exportRtf());
     ASSERT_EQ(body.size(), 10u);
     EXPECT_EQ(body[0], BodyOpening);
     EXPECT_TRUE(startsWith(body[5], FirstRowStart));
@@ -98,12 +94,11 @@ TEST(RtfExport, OneRowUsesTheFirstRowLayoutAndTheClosingFollows) {
     EXPECT_EQ(body[9], std::string(ClosingStart) + "}}");
 }
 
-TEST(RtfExport, ThreeRowsOpenFirstMiddleAndLast) {
-    DocumentExport doc;
-    doc.setOption(TExportOption::NumberRows, false);
-    doc.setOption(TExportOption::TimeStamp, false);
-    doc.setTable({{"Date"}, {"d1"}, {"d2"}, {"d3"}, {"d4"}});
-    const auto body = bodyOf(exportRtf(doc));
+TEST_F(RtfExport, ThreeRowsOpenFirstMiddleAndLast) {
+    setOption(TExportOption::NumberRows, false);
+    setOption(TExportOption::TimeStamp, false);
+    setTable({{"Date"}, {"d1"}, {"d2"}, {"d3"}, {"d4"}});
+    const auto body = bodyOf(exportRtf());
     ASSERT_EQ(body.size(), 12u);
     EXPECT_TRUE(startsWith(body[3], FirstRowStart));
     EXPECT_EQ(body[5], MiddleRow);
@@ -113,22 +108,20 @@ TEST(RtfExport, ThreeRowsOpenFirstMiddleAndLast) {
     EXPECT_TRUE(startsWith(body[11], ClosingStart));
 }
 
-TEST(RtfExport, WithoutCaptionsOrTitleTheFirstRowClosesTheBodyGroup) {
-    DocumentExport doc;
-    doc.setOption(TExportOption::ShowColHeaders, false);
-    doc.setOption(TExportOption::TimeStamp, false);
-    doc.setTable({{"Date", "Fuel"}, {"d1", "f1"}, {"d2", "f2"}});
-    const auto body = bodyOf(exportRtf(doc));
+TEST_F(RtfExport, WithoutCaptionsOrTitleTheFirstRowClosesTheBodyGroup) {
+    setOption(TExportOption::ShowColHeaders, false);
+    setOption(TExportOption::TimeStamp, false);
+    setTable({{"Date", "Fuel"}, {"d1", "f1"}, {"d2", "f2"}});
+    const auto body = bodyOf(exportRtf());
     EXPECT_EQ(body[0], BodyOpening);
     EXPECT_TRUE(startsWith(body[1], FirstRowStart));
 }
 
-TEST(RtfExport, CellsAreEscaped) {
-    DocumentExport doc;
-    doc.setOption(TExportOption::NumberRows, false);
-    doc.setOption(TExportOption::TimeStamp, false);
-    doc.setTable({{"C"}, {"a{b}c\\d"}, {"x\ty"}, {"M\xE4rz\r\nApril"}, {"}}}"}});
-    const auto body = bodyOf(exportRtf(doc));
+TEST_F(RtfExport, CellsAreEscaped) {
+    setOption(TExportOption::NumberRows, false);
+    setOption(TExportOption::TimeStamp, false);
+    setTable({{"C"}, {"a{b}c\\d"}, {"x\ty"}, {"M\xE4rz\r\nApril"}, {"}}}"}});
+    const auto body = bodyOf(exportRtf());
     EXPECT_EQ(body[4], "a\\{b\\}c\\\\d\\cell ");
     EXPECT_EQ(body[6], "x\\tab y\\cell ");
     EXPECT_EQ(body[8], "M\\'e4rz\\par");
@@ -136,13 +129,12 @@ TEST(RtfExport, CellsAreEscaped) {
     EXPECT_EQ(body[11], "\\}\\}\\}\\cell ");
 }
 
-TEST(RtfExport, TitleHeaderAndFooterAreEscapedAndTheFooterMayBeEmpty) {
-    DocumentExport doc;
-    doc.setOption(TExportOption::TimeStamp, false);
-    doc.setTable({{"C"}, {"x"}});
-    doc.component.SetTitle("Report {1}");
-    doc.component.SetHeader({"Line \\1", "Line 2"});
-    auto body = bodyOf(exportRtf(doc));
+TEST_F(RtfExport, TitleHeaderAndFooterAreEscapedAndTheFooterMayBeEmpty) {
+    setOption(TExportOption::TimeStamp, false);
+    setTable({{"C"}, {"x"}});
+    component->SetTitle("Report {1}");
+    component->SetHeader({"Line \\1", "Line 2"});
+    auto body = bodyOf(exportRtf());
     EXPECT_EQ(body[0], "\\plain\\s1\\keepn\\nowidctlpar\\widctlpar\\outlinelevel0\\adjustright\\b"
                        "\\f1\\fs28\\cgrid {Report \\{1\\}}\\fs16\\par\\par");
     EXPECT_EQ(body[1], BodyOpening);
@@ -151,8 +143,8 @@ TEST(RtfExport, TitleHeaderAndFooterAreEscapedAndTheFooterMayBeEmpty) {
     EXPECT_EQ(body[4], "\\par");
     EXPECT_EQ(body.back(), std::string(ClosingStart) + "}}");
 
-    doc.component.SetFooter({"%.0f {rows}", "\xA9 TEV"});
-    body = bodyOf(exportRtf(doc));
+    component->SetFooter({"%.0f {rows}", "\xA9 TEV"});
+    body = bodyOf(exportRtf());
     EXPECT_EQ(body[body.size() - 3], std::string(ClosingStart) + "1 \\{rows\\}\\par");
     EXPECT_EQ(body[body.size() - 2], "\\'a9 TEV\\par");
     EXPECT_EQ(body.back(), "}}");
@@ -179,18 +171,17 @@ public:
     bool CheckSource() override { return true; }
 };
 
-TEST(RtfExport, ShortRowsArePaddedToTheCaptionCount) {
-    DocumentExport doc;
-    RaggedSource source(doc.services);
+TEST_F(RtfExport, ShortRowsArePaddedToTheCaptionCount) {
+    RaggedSource source(services);
     source.SetOptions({TExportOption::ShowColHeaders});
     source.ViewOnly = false;
     source.captions = {"A", "B", "C"};
     source.rows = {{"a1"}, {"a2", "b2", "c2"}};
     source.ExportType = TExportType::xRichText;
-    source.ExportFile = test::sandboxFolder() + "/ragged.rtf";
+    source.ExportFile = path("ragged.rtf");
     ASSERT_TRUE(source.Export());
-    const std::string rtf = test::readFile(test::sandboxFolder() + "/ragged.rtf");
-    EXPECT_EQ(test::rtfBraceDepth(rtf), 0);
+    const std::string rtf = test::readFile(path("ragged.rtf"));
+    EXPECT_EQ(rtfBraceDepth(rtf), 0);
     const auto body = bodyOf(rtf);
     EXPECT_TRUE(startsWith(body[7], FirstRowStart));
     EXPECT_EQ(body[10], "a1\\cell ");
