@@ -8,7 +8,7 @@ namespace ovena {
 
 static_assert(HTMLBuiltInTemplates.size() == HtmlTemplateCount, "one template per member");
 
-void registerHTMLWriter(WriterRegistry& registry) {
+void registerHTMLExport(WriterRegistry& registry) {
     registry.add("THTMLExport",
                  [](TExportXComponent& component, TExportType type, const std::string& fileName) {
                      return std::make_unique<THTMLExport>(component, type, fileName);

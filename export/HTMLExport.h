@@ -11,7 +11,7 @@ namespace ovena {
 class WriterRegistry;
 
 // Adds THTMLExport to the registry.
-void registerHTMLWriter(WriterRegistry& registry);
+void registerHTMLExport(WriterRegistry& registry);
 
 // The table as one HTML page in the attribute style of early HTML: colours from a template,
 // an optional heading, time stamp and header, the table with its caption row, the footer.

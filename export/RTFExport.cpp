@@ -5,7 +5,7 @@
 
 namespace ovena {
 
-void registerRichTextWriter(WriterRegistry& registry) {
+void registerRichTextExport(WriterRegistry& registry) {
     registry.add("TRichTextExport",
                  [](TExportXComponent& component, TExportType type, const std::string& fileName) {
                      return std::make_unique<TRichTextExport>(component, type, fileName);

@@ -10,7 +10,7 @@ namespace ovena {
 class WriterRegistry;
 
 // Adds TRichTextExport to the registry.
-void registerRichTextWriter(WriterRegistry& registry);
+void registerRichTextExport(WriterRegistry& registry);
 
 // The table as an RTF document for Word ("doc") and other rich-text readers ("rtf"): the
 // prologue with the page margins, title, time stamp and header, a real table with a bold

@@ -1,7 +1,10 @@
 #include "WriterRegistry.h"
 
+#include "BIFFExport.h"
+#include "DIFExport.h"
 #include "HTMLExport.h"
 #include "RTFExport.h"
+#include "SYLKExport.h"
 #include "TextWriters.h"
 
 namespace ovena {
@@ -20,8 +23,11 @@ const WriterRegistry& builtInWriters() {
         WriterRegistry r;
         // One line per writer module.
         registerTextWriters(r);
-        registerHTMLWriter(r);
-        registerRichTextWriter(r);
+        registerBIFFExport(r);
+        registerDIFExport(r);
+        registerSYLKExport(r);
+        registerHTMLExport(r);
+        registerRichTextExport(r);
         return r;
     }();
     return registry;
