@@ -495,9 +495,14 @@ bool SettingsStore::save(std::string* error) const {
     }
 
     namespace fs = std::filesystem;
-    const fs::path target(filePath_);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    // A store that is a link (into a folder of dotfiles, say) stays a link: the file it points
+    // at is replaced.
     std::error_code ec;
+    fs::path target(filePath_);
+    if (fs::is_symlink(target, ec))
+        if (fs::path resolved = fs::weakly_canonical(target, ec); !ec)
+            target = std::move(resolved);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     fs::create_directories(folder, ec);
     if (ec)
         return fail("The folder " + folder.string() + " cannot be created: " + ec.message());
@@ -521,7 +526,7 @@ bool SettingsStore::save(std::string* error) const {
     const int savedErrno = errno;
     if (fd >= 0 && close(fd) != 0)
         written = false;
-    if (!written || rename(temp.c_str(), filePath_.c_str()) != 0) {
+    if (!written || rename(temp.c_str(), target.c_str()) != 0) {
         const std::string reason = std::strerror(written ? errno : savedErrno);
         unlink(temp.c_str());
         return fail("The settings cannot be saved to " + filePath_ + ": " + reason);

@@ -10,7 +10,7 @@ std::string tempFolder() {
     std::string folder = "/tmp";
     struct stat info {};
     if (const char* tmpdir = std::getenv("TMPDIR");
-        tmpdir && *tmpdir && stat(tmpdir, &info) == 0 && S_ISDIR(info.st_mode))
+        tmpdir && tmpdir[0] == '/' && stat(tmpdir, &info) == 0 && S_ISDIR(info.st_mode))
         folder = tmpdir;
     if (folder.back() != '/')
         folder += '/';

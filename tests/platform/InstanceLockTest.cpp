@@ -71,6 +71,33 @@ TEST(InstanceLock, AnotherProcessHoldsItUntilItEndsHoweverItEnds) {
     EXPECT_FALSE(InstanceLock("ovena").alreadyRunning());
 }
 
+TEST(InstanceLock, ProgramsItStartsDoNotInheritIt) {
+    pid_t viewer = -1;
+    {
+        InstanceLock lock("ovena");
+        ASSERT_FALSE(lock.alreadyRunning());
+        // A viewer started for an exported file may outlive the program. The pipe closes when
+        // the viewer's program has replaced the forked copy.
+        char sleepProgram[] = "/bin/sleep", seconds[] = "30";
+        char* argv[] = {sleepProgram, seconds, nullptr};
+        int started[2];
+        ASSERT_EQ(pipe2(started, O_CLOEXEC), 0);
+        viewer = fork();
+        if (viewer == 0) {
+            execv(argv[0], argv);
+            _exit(127);
+        }
+        close(started[1]);
+        char byte;
+        EXPECT_EQ(read(started[0], &byte, 1), 0);
+        close(started[0]);
+        ASSERT_GT(viewer, 0);
+    }
+    EXPECT_FALSE(InstanceLock("ovena").alreadyRunning());
+    kill(viewer, SIGKILL);
+    waitpid(viewer, nullptr, 0);
+}
+
 TEST(InstanceLock, WithoutARuntimeFolderTheTemporaryFolderHoldsAPerUserLock) {
     unsetenv("XDG_RUNTIME_DIR");
     const std::string path = ovena::tempFolder() + "ovena-" + std::to_string(getuid()) + ".lock";

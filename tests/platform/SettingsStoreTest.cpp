@@ -264,6 +264,20 @@ TEST(SettingsStore, GarbageNeverCrashes) {
     }
 }
 
+TEST(SettingsStore, SavingThroughALinkReplacesTheFileItPointsAt) {
+    const std::string dotfiles = ovena::test::sandboxFolder() + "/home/dotfiles";
+    fs::create_directories(dotfiles);
+    writeFile(dotfiles + "/registry.reg", "REGEDIT4\n");
+    fs::create_directories(fs::path(storePath()).parent_path());
+    fs::create_symlink(dotfiles + "/registry.reg", storePath());
+    SettingsStore store(storePath());
+    store.writeString(Settings, "A", "b");
+    ASSERT_TRUE(store.save());
+    EXPECT_TRUE(fs::is_symlink(storePath()));
+    EXPECT_NE(readFile(dotfiles + "/registry.reg").find("\"A\"=\"b\""), std::string::npos);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dotfiles), fs::directory_iterator()), 1);
+}
+
 TEST(SettingsStore, FailedSaveReportsAndLeavesNoTemporaryFile) {
     const fs::path folder = fs::path(storePath()).parent_path();
     fs::create_directories(fs::path(storePath()) / "occupied"); // a folder in the file's place

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -26,6 +27,9 @@ TEST(TempFiles, FolderFollowsTmpdirWhenItIsAnExistingFolder) {
     EXPECT_EQ(tempFolder(), "/tmp/");
     ovena::test::writeFile(sandboxTmp + "/plain-file", "");
     setenv("TMPDIR", (sandboxTmp + "/plain-file").c_str(), 1);
+    EXPECT_EQ(tempFolder(), "/tmp/");
+    setenv("TMPDIR", "home", 1); // relative: it would move with the working folder
+    ASSERT_EQ(chdir(ovena::test::sandboxFolder().c_str()), 0);
     EXPECT_EQ(tempFolder(), "/tmp/");
     setenv("TMPDIR", "", 1);
     EXPECT_EQ(tempFolder(), "/tmp/");
