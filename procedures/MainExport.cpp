@@ -41,6 +41,8 @@ MainExport::MainExport(ExportServices& services, Form* owner, StringGrid& grid)
 
 bool MainExport::BuildTable(const InstrumentData& data, OutputSettings& settings) {
     ApplyExportOptions(settings, ExportStringGrid1);
+    // Rows an earlier, longer readout left behind would otherwise be exported as empty rows.
+    grid_.SetRowCount(1);
     ovena::BuildTable(data.Memo1, data.InstrumentSerial, data.FuelNames, data.FuelCount, settings,
                       grid_);
     RestoreApplication restore(ExportStringGrid1.Services().ui);

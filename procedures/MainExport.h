@@ -16,7 +16,8 @@ public:
 
     TExportStringGrid ExportStringGrid1;
 
-    // Applies the header check boxes, fills the table from the readout's lines, asks for the
+    // Applies the header check boxes, fills the table from the readout's lines (only the rows
+    // of this readout: a readout without records leaves nothing to export), asks for the
     // format and the destination and exports. The application is restored from a minimised
     // state when the export returns, also when it throws. Answers whether the export succeeded.
     bool BuildTable(const InstrumentData& data, OutputSettings& settings);

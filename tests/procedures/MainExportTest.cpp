@@ -143,6 +143,20 @@ TEST_F(MainExportTest, CancelledChoiceExportsNothingAndRestoresTheApplication) {
     EXPECT_EQ(grid.Cell(2, 1), "4711") << "the table is built before the dialog";
 }
 
+TEST_F(MainExportTest, ReadoutWithoutRecordsLeavesNoRowsOfAnEarlierOneToExport) {
+    rig.data.Memo1.Lines = {"1;4711", "2;0712241530;1", "1;4712", "2;0712241530;1"};
+    EXPECT_FALSE(mainExport.BuildTable(rig.data, settings));
+    ASSERT_EQ(grid.RowCount(), 3);
+
+    ClearTable(grid);
+    rig.data.Memo1.Lines.clear();
+    rig.ui.events.clear();
+    EXPECT_FALSE(mainExport.BuildTable(rig.data, settings));
+    EXPECT_EQ(grid.RowCount(), 1);
+    EXPECT_THAT(boxTexts(rig.ui), ElementsAre("There is no Data to Export."));
+    EXPECT_THAT(rig.ui.events, ElementsAre("restore")) << "no choice dialog";
+}
+
 TEST_F(MainExportTest, FailingExportStillRestoresTheApplication) {
     rig.data.Memo1.Lines = {"1;4711", "2;0712241530;1"};
     chooseFile("Comma-Delimited Text (CSV)");
