@@ -1,5 +1,8 @@
 #include "WriterRegistry.h"
 
+#include "BIFFExport.h"
+#include "DIFExport.h"
+#include "SYLKExport.h"
 #include "TextWriters.h"
 
 namespace ovena {
@@ -18,6 +21,9 @@ const WriterRegistry& builtInWriters() {
         WriterRegistry r;
         // One line per writer module.
         registerTextWriters(r);
+        registerBIFFExport(r);
+        registerDIFExport(r);
+        registerSYLKExport(r);
         return r;
     }();
     return registry;

@@ -1,4 +1,5 @@
 #include "ExportFixture.h"
+#include "export/WriterRegistry.h"
 
 #include "export/EC_Choice.h"
 #include "export/ExportError.h"
@@ -83,6 +84,10 @@ TEST_F(Component, TypeTableNamesAndExtensions) {
 }
 
 TEST_F(Component, FormatWithoutItsWriterFailsWithAClearMessage) {
+    // A program built without the workbook writer.
+    const WriterRegistry noWriters;
+    services.writers = &noWriters;
+    component = std::make_unique<TExportStringGrid>(services, &mainWindow, &grid);
     int failed = 0;
     component->OnExportFailed = [&](TExportXComponent&) { ++failed; };
     component->ExportType = T::xMicrosoft_Excel;
