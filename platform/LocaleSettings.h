@@ -29,12 +29,17 @@ struct LocaleSettings {
     int iNegCurr = 0;        // negative currency format code (0 to 15)
 };
 
-// The settings of the process locale (LANG, LC_ALL, LC_NUMERIC, LC_TIME, LC_MONETARY), the
-// identifier taken from a table of locale names.
+// The settings of the process locale, from a built-in table of the Windows values per locale
+// name, so no locale needs to be installed. Each category's name is found as POSIX says (LC_ALL,
+// else LC_NUMERIC, LC_TIME or LC_MONETARY, else LANG): the identifier, list, decimal and
+// thousands separators follow LC_NUMERIC; the date and time formats LC_TIME; the currency
+// LC_MONETARY. A name missing from the table takes the first entry of its language, else C,
+// which behaves as US English.
 LocaleSettings processLocaleSettings();
 
 // Each value present under InternationalKey of the store wins; each missing one comes from
-// processLocaleSettings(). Integer values may be stored as text or as integers.
+// processLocaleSettings(). Integer values may be stored as text or as integers; an integer
+// value that is no number or outside its range is left out.
 LocaleSettings localeSettings(const SettingsStore& store);
 
 } // namespace ovena

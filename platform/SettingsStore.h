@@ -18,8 +18,10 @@ namespace ovena {
 // Keys are paths below HKEY_CURRENT_USER written with backslashes ("Software\TEV\Ovena\Settings";
 // a leading backslash is ignored). Value names may contain backslashes: they are part of the
 // name. Values are typed: a string stays a string and a 32-bit integer an integer. Look-ups
-// ignore letter case; names keep the case they were first written with. Texts are
-// Windows-1252 bytes.
+// ignore letter case; names keep the case they were first written with. The empty name is the
+// key's default value ("@" in the file). Texts are Windows-1252 bytes; a text with line breaks
+// or zero bytes is written as the format's byte list of a string. Key paths and value names
+// cannot hold line breaks.
 class SettingsStore {
 public:
     enum class ValueType { String, Integer };
@@ -34,9 +36,11 @@ public:
 
     const std::string& filePath() const { return filePath_; }
 
-    // Reads the file. A missing file gives an empty store. Lines that cannot be read are
-    // skipped; when any were, `warning` receives one message naming the file. Never throws for
-    // the file's content.
+    // Replaces the store's contents with the file's. A missing file gives an empty store. Besides
+    // strings and dwords it takes what registry exports hold where it fits the two types (string
+    // and 32-bit byte lists) and their deletions ("name"=- and [-key]). Lines that cannot be
+    // read or have no place here are skipped; when any were, `warning` receives one message
+    // naming the file. Never throws for the file's content.
     void load(std::string* warning = nullptr);
     // Writes the whole store atomically: a temporary file in the same folder, flushed, then
     // renamed over the old one. Creates the folder when missing. Answers false with a message

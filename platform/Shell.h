@@ -21,8 +21,8 @@ public:
     virtual std::optional<std::string> defaultIcon(const std::string& fileType) = 0;
 
     // Opens a document in its default application. Answers a code of the shell's code space:
-    // above 32 success, 2 file not found, 31 no associated application, other codes up to 32
-    // for other failures.
+    // above 32 success, 2 file not found (or its application cannot be started), 3 folder not
+    // found, 5 access denied, 31 no associated application.
     virtual int openDocument(const std::string& path) = 0;
 };
 

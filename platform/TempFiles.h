@@ -4,8 +4,8 @@
 
 namespace ovena {
 
-// The temporary-files folder: $TMPDIR when set to an existing folder, else /tmp. Always ends
-// with "/".
+// The temporary-files folder: $TMPDIR when it is the absolute path of an existing folder, else
+// /tmp. Always ends with "/".
 std::string tempFolder();
 
 // Creates a new, empty file <folder><prefix><unique part>.<extension> atomically (mode 0600),

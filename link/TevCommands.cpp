@@ -1,0 +1,32 @@
+#include "link/TevCommands.h"
+
+#include "link/Funcs.h"
+#include "link/Scan.h"
+
+namespace ovena {
+
+std::string serviceCommand(bool secondGeneration) {
+    return std::string(secondGeneration ? CmdService2 : CmdService1);
+}
+
+std::string fuelNameCommand(int i) {
+    return std::string(CmdReadFuelName) + IntToZeroText(i, 2);
+}
+
+std::string recordCommand(int j) {
+    return std::string(CmdReadRecord) + IntToZeroText(j, 3);
+}
+
+std::string replyItem(const std::string& reply, int item) {
+    int cursor = 1;
+    std::string text;
+    for (int i = 1; i <= item; ++i)
+        text = NextToken(reply, cursor);
+    return item >= 1 ? text : std::string();
+}
+
+bool isEndOfRecord(const std::string& reply) {
+    return !reply.empty() && reply.front() == 'X';
+}
+
+} // namespace ovena

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "platform/Components.h"
+#include "table/OutputSettings.h"
+
+#include <array>
+#include <string>
+#include <string_view>
+
+namespace ovena {
+
+// The fuel names read from the instrument: entries 1 to MaxFuels are used, entry 0 never.
+inline constexpr int MaxFuels = 60;
+using FuelNameTable = std::array<std::string, MaxFuels + 1>;
+
+// Record line types: the first item of every record line.
+enum RecordType : int {
+    CustomerLine = 1,
+    MeasurementLine = 2,
+    DraftLine = 12,
+    FirstTestLine = 21, // 21, 22 and 23 are test measurements 1 to 3
+    LastTestLine = 23,
+};
+
+// The decimal character the settings select: "." for "Point", "," otherwise.
+char DecimalChar(const OutputSettings& settings);
+
+// The text with every "," and every "." replaced by `decimalChar`.
+std::string ApplyDecimalDelimiter(std::string_view text, char decimalChar);
+
+// Renders the ten digits YYMMDDhhmm of a record's date and time in one of the five layouts of
+// "Date Time format" (0 to 4; any other number renders as layout 0), with two blanks between
+// date and time. A shorter text gives shorter parts.
+std::string FormatDateTimeField(std::string_view text, int layout, bool twoDigitYear);
+
+// Empties every cell; the row and column counts stay.
+void ClearTable(StringGrid& grid);
+
+// Fills `grid` from the record lines of a readout: row 0 the headings, then one row per
+// measurement with the ticked fields in catalogue order from column 1, the label column 0 and
+// one empty column after the last field. The caller applies the export options first and
+// starts the export once the table is built.
+void BuildTable(const Memo& recordLines, const std::string& instrumentSerial,
+                const FuelNameTable& fuelNames, int fuelCount, const OutputSettings& settings,
+                StringGrid& grid);
+
+} // namespace ovena
