@@ -6,6 +6,8 @@
 #include "link/Tools.h"
 #include "link/komm.h"
 #include "platform/PortMap.h"
+#include "table/FieldCatalogue.h"
+#include "table/SettingsPersistence.h"
 
 #include <charconv>
 #include <iostream>
@@ -14,14 +16,8 @@ namespace ovena {
 
 namespace {
 
-constexpr const char* SettingsKey = "Software\\TEV\\Ovena\\Settings";
-constexpr const char* FieldsKey = "\\Software\\TEV\\Ovena\\Fields";
 constexpr const char* GroupBox2TagName = "GroupBox2_Tag";
 constexpr int PortMax = 99;
-
-std::string fieldValueName(int field) {
-    return "OVENA\\FIELDS\\FIELD" + IntToZeroText(field, 2);
-}
 
 // A stored decimal text; no value when the text is not entirely a number.
 std::optional<int> parseDecimal(const std::string& text) {
@@ -62,6 +58,8 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
     for (int col = 0; col < StringGrid1.ColCount(); ++col)
         StringGrid1.SetColWidth(col, StringGrid1.DefaultColWidth);
     Memo1.Visible = false;
+    for (std::size_t i = 0; i < Listboxfields.Items.size(); ++i)
+        Listboxfields.Items[i] = FieldListTexts[i];
     Listboxfields.Checked.fill(true);
     SetProcedures(nullptr);
 }
@@ -200,18 +198,13 @@ void TFormMain::OpenHelp() {
 }
 
 void TFormMain::LoadFieldSelection() {
-    store_.createKey(FieldsKey);
-    for (int i = 0; i < FieldCountMax; ++i) {
-        if (auto value = store_.readInteger(FieldsKey, fieldValueName(i)))
-            Listboxfields.Checked[static_cast<std::size_t>(i)] = *value != 0;
-    }
+    ovena::LoadFieldSelection(store_, Listboxfields);
 }
 
 void TFormMain::SaveFieldSelection() {
-    for (int i = 0; i < FieldCountMax; ++i)
-        store_.writeInteger(FieldsKey, fieldValueName(i),
-                            Listboxfields.Checked[static_cast<std::size_t>(i)] ? 1 : 0);
-    persistStore();
+    std::string error;
+    if (!ovena::SaveFieldSelection(store_, Listboxfields, &error))
+        std::cerr << "ovena: " << error << '\n';
 }
 
 void TFormMain::RestoreStoredSettings() {

@@ -6,6 +6,7 @@
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/UiServices.h"
+#include "table/FieldCatalogue.h"
 
 #include <array>
 #include <string>
@@ -47,7 +48,6 @@ class TFormMain : public Form {
 public:
     enum class TabSheet { TabIntro, TabTEV640, TabKonfig };
 
-    static constexpr int FieldCountMax = 24;
     static constexpr int FuelNamesMax = 60;
 
     TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKomm& komm);
@@ -79,7 +79,7 @@ public:
     GroupBox GroupBox2{"Comports", "Select the Comport, which you are using for TEV 640", 0};
     // One button per COM port present, in ascending port order.
     std::vector<RadioButton> PortButtons;
-    CheckListBox<FieldCountMax> Listboxfields;
+    CheckListBox<FieldCount> Listboxfields;
 
     StringGrid StringGrid1;
     Memo Memo1;
