@@ -1,0 +1,16 @@
+#pragma once
+
+namespace CLI {
+class App;
+}
+
+namespace ovena::cli {
+
+// Exit statuses of ovena-cli.
+enum ExitStatus { Success = 0, UsageError = 2, ExportFailed = 3 };
+
+// Each subcommand adds itself to the program; when it runs it leaves its exit status in
+// `status`.
+void addConvertCommand(CLI::App& app, int& status);
+
+} // namespace ovena::cli
