@@ -2,7 +2,6 @@
 
 #include "app/qt/QtText.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,24 +10,8 @@
 
 namespace ovena {
 
-// Closing the window only hides it, through the form.
-class MInfoView::Window : public QWidget {
-public:
-    explicit Window(TFormMInfo& form) : form_(form) {}
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        if (form_.Visible)
-            form_.Close();
-        event->accept();
-    }
-
-private:
-    TFormMInfo& form_;
-};
-
 MInfoView::MInfoView(TFormMInfo& form, QtUiServices&)
-    : QtFormView(form), form_(form), window_(std::make_unique<Window>(form)) {
+    : QtFormView(form), form_(form), window_(std::make_unique<FormWindow<TFormMInfo>>(form)) {
     QWidget* window = window_.get();
     window->setObjectName(QStringLiteral("FormMInfo"));
     window->setWindowFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MInfo.h"
+#include "app/qt/FormWindow.h"
 #include "app/qt/QtFormView.h"
 
 #include <QWidget>
@@ -25,10 +26,8 @@ public:
     void refresh() override;
 
 private:
-    class Window;
-
     TFormMInfo& form_;
-    std::unique_ptr<Window> window_;
+    std::unique_ptr<FormWindow<TFormMInfo>> window_;
     QFrame* panel_ = nullptr;
     QLabel* labelTitel_ = nullptr;
     QLabel* labelInfo_ = nullptr;

@@ -2,7 +2,6 @@
 
 #include "app/qt/QtText.h"
 
-#include <QCloseEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -49,28 +48,8 @@ QString joinedLines(const std::vector<std::string>& lines) {
 
 } // namespace
 
-// The window closes through the form, so a press on the title bar's close button runs the same
-// steps as "Exit" without its port selection.
-class MainView::Window : public QWidget {
-public:
-    explicit Window(TFormMain& form) : form_(form) {}
-
-protected:
-    void closeEvent(QCloseEvent* event) override {
-        if (form_.Visible)
-            form_.Close();
-        if (form_.Visible)
-            event->ignore();
-        else
-            event->accept();
-    }
-
-private:
-    TFormMain& form_;
-};
-
 MainView::MainView(TFormMain& form, QtUiServices&)
-    : QtFormView(form), form_(form), window_(std::make_unique<Window>(form)) {
+    : QtFormView(form), form_(form), window_(std::make_unique<FormWindow<TFormMain>>(form)) {
     QWidget* window = window_.get();
     window->setObjectName(QStringLiteral("FormMain"));
     window->setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |

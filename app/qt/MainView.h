@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/TDAMain.h"
+#include "app/qt/FormWindow.h"
 #include "app/qt/QtFormView.h"
 
 #include <QWidget>
@@ -28,15 +29,13 @@ public:
     void refresh() override;
 
 private:
-    class Window;
-
     QWidget* buildIntroPage();
     QWidget* buildTev640Page();
     QWidget* buildConfigPage();
     void rebuildPortButtons();
 
     TFormMain& form_;
-    std::unique_ptr<Window> window_;
+    std::unique_ptr<FormWindow<TFormMain>> window_;
     std::vector<std::pair<QToolButton*, SpeedItem*>> speedButtons_;
     std::vector<std::pair<QPushButton*, Button*>> buttons_;
     QTabWidget* pages_ = nullptr;

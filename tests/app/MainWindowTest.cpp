@@ -1,4 +1,5 @@
 #include "PseudoPorts.h"
+#include "StoredSettings.h"
 #include "app/OvenaForms.h"
 #include "platform/ConfigPaths.h"
 #include "platform/SettingsStore.h"
@@ -14,29 +15,12 @@ namespace ovena {
 namespace {
 
 using test::FakeUi;
-using test::PseudoPorts;
+using namespace test;
 using testing::ElementsAre;
-
-constexpr const char* SettingsKey = "Software\\TEV\\Ovena\\Settings";
-constexpr const char* FieldsKey = "Software\\TEV\\Ovena\\Fields";
-
-std::string fieldName(int field) {
-    return std::string("OVENA\\FIELDS\\FIELD") + (field < 10 ? "0" : "") + std::to_string(field);
-}
-
-SettingsStore storedSettings() {
-    SettingsStore store(settingsFile());
-    store.load();
-    return store;
-}
 
 class MainWindow : public testing::Test {
 protected:
-    void storePort(const std::string& tag) {
-        SettingsStore store(settingsFile());
-        store.writeString(SettingsKey, "GroupBox2_Tag", tag);
-        ASSERT_TRUE(store.save());
-    }
+    void storePort(const std::string& tag) { ASSERT_TRUE(test::storePort(tag)); }
     void start() {
         store.load();
         forms = std::make_unique<OvenaForms>(ui, shell, store);
@@ -76,20 +60,6 @@ TEST_F(MainWindow, OffersEachPresentPortAndSelectsTheStoredOne) {
     EXPECT_EQ(main().Caption, "Halvor Saefty TEV   .   OVENA  2.2,002");
 }
 
-TEST_F(MainWindow, StoredPortNoLongerPresentFallsBackToPortOne) {
-    PseudoPorts ports{1, 3};
-    storePort("2");
-    start();
-
-    ASSERT_EQ(main().PortButtons.size(), 2u);
-    EXPECT_FALSE(main().PortButtons[0].Checked);
-    EXPECT_FALSE(main().PortButtons[1].Checked);
-    EXPECT_EQ(komPort(), 1);
-    EXPECT_EQ(main().GroupBox2.Tag, 1);
-    main().btCloseClick();
-    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "1");
-}
-
 TEST_F(MainWindow, WithoutPortsTheGroupStaysEmptyAndKeepsItsTag) {
     PseudoPorts ports{};
     storePort("5");
@@ -124,35 +94,6 @@ TEST_F(MainWindow, APortNumberOutsideTheRangeIsRefused) {
     EXPECT_EQ(komPort(), 3);
 }
 
-TEST_F(MainWindow, AClickedPortTakesEffectAtTheNextSelection) {
-    PseudoPorts ports{1, 3};
-    storePort("3");
-    start();
-
-    main().PortButtonClick(0);
-    EXPECT_TRUE(main().PortButtons[0].Checked);
-    EXPECT_FALSE(main().PortButtons[1].Checked);
-    EXPECT_EQ(komPort(), 3);
-    main().BtKonfigClick();
-    EXPECT_EQ(komPort(), 1);
-    EXPECT_EQ(main().GroupBox2.Tag, 1);
-}
-
-TEST_F(MainWindow, StartsOnTheIntroPageWithHiddenTabsAndSwitchesByTheCommandBar) {
-    PseudoPorts ports{};
-    start();
-    EXPECT_EQ(main().ActivePage, TFormMain::TabSheet::TabIntro);
-    EXPECT_FALSE(main().TabsVisible);
-    EXPECT_EQ(ui.events, std::vector<std::string>{"show Halvor Saefty TEV   .   OVENA  2.2,002"});
-
-    main().SpItReaddataClick();
-    EXPECT_EQ(main().ActivePage, TFormMain::TabSheet::TabTEV640);
-    EXPECT_FALSE(main().ConfigVisited);
-    main().BtKonfigClick();
-    EXPECT_EQ(main().ActivePage, TFormMain::TabSheet::TabKonfig);
-    EXPECT_TRUE(main().ConfigVisited);
-}
-
 TEST_F(MainWindow, ConfigurationThenExitWritesTheFieldSelectionOnce) {
     PseudoPorts ports{};
     start();
@@ -165,7 +106,7 @@ TEST_F(MainWindow, ConfigurationThenExitWritesTheFieldSelectionOnce) {
     EXPECT_FALSE(main().ConfigVisited); // so closing the window does not write it again
     SettingsStore stored = storedSettings();
     for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(stored.readInteger(FieldsKey, fieldName(i)), i == 5 ? 0u : 1u) << i;
+        EXPECT_EQ(stored.readInteger(FieldsKey, fieldValueName(i)), i == 5 ? 0u : 1u) << i;
     EXPECT_EQ(ui.events.back(), "hide Halvor Saefty TEV   .   OVENA  2.2,002");
 }
 
@@ -176,7 +117,7 @@ TEST_F(MainWindow, ExitWithoutConfigurationWritesNoFieldSelection) {
     main().btCloseClick();
 
     SettingsStore stored = storedSettings();
-    EXPECT_FALSE(stored.read(FieldsKey, fieldName(0)).has_value());
+    EXPECT_FALSE(stored.read(FieldsKey, fieldValueName(0)).has_value());
     EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "0");
 }
 
@@ -186,12 +127,12 @@ TEST_F(MainWindow, LeavingTheConfigurationByTev640OrHelpSavesTheSelection) {
     main().BtKonfigClick();
     main().Listboxfields.Checked[0] = false;
     main().SpItReaddataClick();
-    EXPECT_EQ(storedSettings().readInteger(FieldsKey, fieldName(0)), 0u);
+    EXPECT_EQ(storedSettings().readInteger(FieldsKey, fieldValueName(0)), 0u);
 
     main().BtKonfigClick();
     main().Listboxfields.Checked[0] = true;
     main().BtHelpClick();
-    EXPECT_EQ(storedSettings().readInteger(FieldsKey, fieldName(0)), 1u);
+    EXPECT_EQ(storedSettings().readInteger(FieldsKey, fieldValueName(0)), 1u);
     EXPECT_FALSE(main().ConfigVisited);
 }
 
@@ -199,9 +140,9 @@ TEST_F(MainWindow, LoadsTheFieldSelectionAndIgnoresValuesThatAreNoIntegers) {
     PseudoPorts ports{};
     {
         SettingsStore seeded(settingsFile());
-        seeded.writeInteger(FieldsKey, fieldName(3), 0);
-        seeded.writeString(FieldsKey, fieldName(4), "0");
-        seeded.writeInteger(FieldsKey, fieldName(23), 7);
+        seeded.writeInteger(FieldsKey, fieldValueName(3), 0);
+        seeded.writeString(FieldsKey, fieldValueName(4), "0");
+        seeded.writeInteger(FieldsKey, fieldValueName(23), 7);
         ASSERT_TRUE(seeded.save());
     }
     start();

@@ -1,4 +1,3 @@
-#include "app/ProgramFile.h"
 #include "app/mstart.h"
 #include "support/FakeUi.h"
 
@@ -35,14 +34,6 @@ TEST(SingleInstance, OtherProgramNamesDoNotCollide) {
     SingleInstanceGuard cli("/usr/bin/ovena-cli");
     EXPECT_TRUE(ovena.Admit(ui));
     EXPECT_TRUE(cli.Admit(ui));
-}
-
-TEST(ProgramFile, PathParts) {
-    EXPECT_EQ(directoryOf("/opt/ovena/bin/ovena"), "/opt/ovena/bin/");
-    EXPECT_EQ(fileNameOf("/opt/ovena/bin/ovena"), "ovena");
-    EXPECT_EQ(directoryOf("ovena"), "");
-    EXPECT_EQ(fileNameOf("ovena"), "ovena");
-    EXPECT_EQ(fileNameOf(programFilePath()), "app_tests");
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "../PseudoPorts.h"
+#include "../StoredSettings.h"
 #include "QtTestSupport.h"
 #include "app/OvenaForms.h"
 #include "app/qt/QtUiServices.h"
@@ -13,21 +14,14 @@
 #include <QTabBar>
 #include <QTabWidget>
 #include <QToolButton>
+#include <chrono>
+#include <filesystem>
 #include <gmock/gmock.h>
 
 namespace ovena {
 namespace {
 
-using test::PseudoPorts;
-
-constexpr const char* SettingsKey = "Software\\TEV\\Ovena\\Settings";
-constexpr const char* FieldsKey = "Software\\TEV\\Ovena\\Fields";
-
-SettingsStore storedSettings() {
-    SettingsStore store(settingsFile());
-    store.load();
-    return store;
-}
+using namespace test;
 
 class MainViewTest : public testing::Test {
 protected:
@@ -39,9 +33,9 @@ protected:
 
     void start(const std::string& storedPort = "") {
         if (!storedPort.empty()) {
-            store.writeString(SettingsKey, "GroupBox2_Tag", storedPort);
-            ASSERT_TRUE(store.save());
+            ASSERT_TRUE(storePort(storedPort));
         }
+        store.load();
         forms = std::make_unique<OvenaForms>(ui, shell, store);
         forms->FormMain.Show();
         ui.processEvents();
@@ -144,6 +138,8 @@ TEST_F(MainViewTest, AStoredPortThatIsGoneSelectsNothing) {
     EXPECT_FALSE(child<QRadioButton>("RB_03")->isChecked());
     EXPECT_EQ(forms->FormKomm.Port, 1);
     EXPECT_EQ(forms->FormMain.GroupBox2.Tag, 1);
+    click("btClose");
+    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "1");
 }
 
 TEST_F(MainViewTest, ConfigurationThenExitWritesTheFieldSelection) {
@@ -154,10 +150,7 @@ TEST_F(MainViewTest, ConfigurationThenExitWritesTheFieldSelection) {
     EXPECT_FALSE(window()->isVisible());
     SettingsStore stored = storedSettings();
     for (int i = 0; i < 24; ++i)
-        EXPECT_EQ(stored.readInteger(FieldsKey, "OVENA\\FIELDS\\FIELD" +
-                                                    std::string(i < 10 ? "0" : "") +
-                                                    std::to_string(i)),
-                  1u);
+        EXPECT_EQ(stored.readInteger(FieldsKey, fieldValueName(i)), 1u);
     EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "3");
 }
 
@@ -168,7 +161,7 @@ TEST_F(MainViewTest, ExitWithoutConfigurationWritesNoFieldSelection) {
     click("btClose");
     EXPECT_FALSE(window()->isVisible());
     SettingsStore stored = storedSettings();
-    EXPECT_FALSE(stored.read(FieldsKey, "OVENA\\FIELDS\\FIELD00").has_value());
+    EXPECT_FALSE(stored.read(FieldsKey, fieldValueName(0)).has_value());
     EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "3");
 }
 
@@ -179,7 +172,7 @@ TEST_F(MainViewTest, TheTitleBarsCloseButtonRunsTheClosingSteps) {
     window()->close();
     EXPECT_FALSE(window()->isVisible());
     EXPECT_FALSE(forms->FormMain.ConfigVisited);
-    EXPECT_TRUE(storedSettings().read(FieldsKey, "OVENA\\FIELDS\\FIELD00").has_value());
+    EXPECT_TRUE(storedSettings().read(FieldsKey, fieldValueName(0)).has_value());
 }
 
 TEST_F(MainViewTest, TheHourglassIsRestoredAfterAFailingHelpDocument) {
@@ -204,6 +197,34 @@ TEST_F(MainViewTest, TheHourglassIsRestoredAfterAFailingHelpDocument) {
     EXPECT_EQ(text, QString::fromUtf8("Anwendung nicht gefunden  \"Ovena Help.PDF\""));
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_TRUE(window()->isVisible());
+}
+
+TEST_F(MainViewTest, HelpOpensTheGeneratedDocumentInTheRegisteredViewer) {
+    namespace fs = std::filesystem;
+    const std::string sandbox = test::sandboxFolder();
+    const std::string opened = sandbox + "/opened";
+    const std::string viewer = sandbox + "/viewer.sh";
+    test::writeFile(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + "\n");
+    fs::permissions(viewer, fs::perms::owner_all);
+    fs::create_directories(sandbox + "/data/applications");
+    test::writeFile(sandbox + "/data/applications/ovena-test-viewer.desktop",
+                    "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + viewer +
+                        " %f\nMimeType=application/pdf;\n");
+    test::writeFile(sandbox + "/config/mimeapps.list",
+                    "[Default Applications]\napplication/pdf=ovena-test-viewer.desktop\n");
+    const std::string help = test::buildFolder() + "/bin/Ovena Help.pdf";
+    ASSERT_EQ(test::readFile(help).substr(0, 5), "%PDF-");
+
+    PseudoPorts ports{};
+    start();
+    forms->FormMain.ProgramDir = test::buildFolder() + "/bin/";
+    click("BtHelp");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(opened) && std::chrono::steady_clock::now() < until)
+        ui.waitForEvents(-1);
+    ASSERT_TRUE(fs::exists(opened));
+    EXPECT_EQ(fs::canonical(test::readFile(opened)), fs::canonical(help));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainViewTest, ProcedureButtonsFollowTheirState) {
