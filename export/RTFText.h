@@ -38,8 +38,9 @@ enum class RTFRowLayout { Caption, FirstDataRow, LastDataRow };
 // 3, the row-number column (when numberRows is set) 6 characters wide.
 std::vector<int> rtfCellBoundaries(const std::vector<int>& columnWidths, bool numberRows);
 
-// A row definition, one line per cell boundary, each ending its group and opening the row's
-// first cell the way the layout says.
+// A row definition in the layout: one line per cell boundary, the layout's prefix (which
+// closes the open group) on the first line and its suffix (which opens the group of the row's
+// cells) on the last.
 std::vector<std::string> rtfRowDefinition(RTFRowLayout layout, const std::vector<int>& boundaries);
 
 } // namespace ovena

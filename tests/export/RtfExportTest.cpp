@@ -5,8 +5,8 @@
 namespace {
 
 using namespace ovena;
-using ovena::test::rtfBraceDepth;
 using ovena::test::crlfLines;
+using ovena::test::rtfBraceDepth;
 
 // The document's lines after the nine lines of the prologue.
 std::vector<std::string> bodyOf(const std::string& rtf) {
