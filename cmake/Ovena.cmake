@@ -16,7 +16,5 @@ function(ovena_test name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ovena_test_support ${ARG_DEPENDS})
-  gtest_discover_tests(${name}
-    DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "OVENA_BUILD_DIR=${PROJECT_BINARY_DIR};OVENA_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
 endfunction()

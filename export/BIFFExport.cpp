@@ -48,9 +48,17 @@ const std::array<FontSpec, 8> Fonts{{
     {200, {TFontStyle::fsBold}},
 }};
 
-// The bold, italic, underline and struck-out flags in the order of the font styles.
 std::uint16_t fontFlags(TFontStyles style) {
-    return static_cast<std::uint16_t>(style.bits());
+    std::uint16_t flags = 0;
+    if (style.contains(TFontStyle::fsBold))
+        flags |= biff::FontBold;
+    if (style.contains(TFontStyle::fsItalic))
+        flags |= biff::FontItalic;
+    if (style.contains(TFontStyle::fsUnderline))
+        flags |= biff::FontUnderline;
+    if (style.contains(TFontStyle::fsStrikeOut))
+        flags |= biff::FontStruckOut;
+    return flags;
 }
 
 // The locale identifier: the stored "Locale" value when the store has one, otherwise the
@@ -124,8 +132,8 @@ void TBIFFExport::WriteHeader(const ExportList& captions) {
     const bool hasStamp = has(TExportOption::TimeStamp);
     const std::vector<std::string>& header = Component.Header();
     const bool hasHeader = !isBlank(listText(header));
-    const biff::SheetRows rows = biff::placeRows(hasTitle, hasStamp, hasHeader ? header.size() : 0,
-                                                 has(TExportOption::ShowColHeaders));
+    const biff::RowPlacement rows = biff::placeRows(
+        hasTitle, hasStamp, hasHeader ? header.size() : 0, has(TExportOption::ShowColHeaders));
     TitleRow = rows.TitleRow;
     StampRow = rows.StampRow;
     HeaderRow = rows.HeaderRow;

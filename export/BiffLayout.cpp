@@ -30,8 +30,8 @@ std::uint8_t variantForLocale(std::string_view localeText) {
                                                                                          : Variant5;
 }
 
-SheetRows placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bool showColHeaders) {
-    SheetRows rows;
+RowPlacement placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bool showColHeaders) {
+    RowPlacement rows;
     int r = 0;
     if (hasTitle)
         rows.TitleRow = r++;

@@ -13,7 +13,7 @@ namespace ovena::biff {
 std::uint8_t variantForLocale(std::string_view localeText);
 
 // Where the rows above the table go on the sheet (zero-based rows, -1 for none).
-struct SheetRows {
+struct RowPlacement {
     int TitleRow = -1;
     int StampRow = -1;
     int HeaderRow = -1; // the first header line; the others follow it row by row
@@ -24,6 +24,6 @@ struct SheetRows {
 
 // Title, time stamp and header lines stack from row 0 down. An empty row separates the header
 // from a title or time stamp above it, and one more follows the whole block.
-SheetRows placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bool showColHeaders);
+RowPlacement placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bool showColHeaders);
 
 } // namespace ovena::biff

@@ -176,7 +176,7 @@ std::string TCustomExport::FitToWidth(std::string_view text, int width, bool ali
     return alignNumbers && IsNumeric(clean) ? padding + clean : clean + padding;
 }
 
-std::string TCustomExport::BuildPreamble(const ExportList& captions) {
+std::string TCustomExport::TitleAndTimeStamp() const {
     std::string out;
     const std::string& title = Component.Title();
     if (!isBlank(title)) {
@@ -191,6 +191,11 @@ std::string TCustomExport::BuildPreamble(const ExportList& captions) {
         out += CRLF;
         out += CRLF;
     }
+    return out;
+}
+
+std::string TCustomExport::BuildPreamble(const ExportList& captions) {
+    std::string out = TitleAndTimeStamp();
     if (const std::string header = listText(Component.Header()); !isBlank(header)) {
         out += NormalizeBreaks(header, "\t", CRLF);
         out += CRLF;

@@ -53,6 +53,9 @@ protected:
     // text without control characters in exactly `width` characters: cut (with TruncateSymbol
     // when it fits) or padded, numbers to the right when alignNumbers is set.
     std::string FitToWidth(std::string_view text, int width, bool alignNumbers) const;
+    // The title with its rule and the time stamp, each followed by an empty line, as far as
+    // they are set.
+    std::string TitleAndTimeStamp() const;
     // Title, time stamp, header and caption line of the plain-text layouts; sets RuleLength.
     std::string BuildPreamble(const ExportList& captions);
     // One fixed-width row line with CR LF.

@@ -140,20 +140,7 @@ template <typename Base>
 std::string DetailedLayout<Base>::detailedPreamble(const ExportList& captions) {
     Base::WriteHeader(captions);
     this->MeasureCaptions();
-    std::string out;
-    const std::string& title = this->Component.Title();
-    if (!isBlank(title)) {
-        out += title;
-        out += CRLF;
-        out += std::string(title.size(), '-');
-        out += CRLF;
-        out += CRLF;
-    }
-    if (this->has(TExportOption::TimeStamp)) {
-        out += this->TimeStampText();
-        out += CRLF;
-        out += CRLF;
-    }
+    std::string out = this->TitleAndTimeStamp();
     if (const std::string header = listText(this->Component.Header()); !isBlank(header)) {
         out += header;
         out += CRLF;

@@ -2,6 +2,8 @@
 
 #include "BIFFExport.h"
 #include "DIFExport.h"
+#include "HTMLExport.h"
+#include "RTFExport.h"
 #include "SYLKExport.h"
 #include "TextWriters.h"
 
@@ -24,6 +26,8 @@ const WriterRegistry& builtInWriters() {
         registerBIFFExport(r);
         registerDIFExport(r);
         registerSYLKExport(r);
+        registerHTMLExport(r);
+        registerRichTextExport(r);
         return r;
     }();
     return registry;

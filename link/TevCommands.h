@@ -37,6 +37,8 @@ inline constexpr int FuelCountItem = 1;
 inline constexpr int FuelNameItem = 3;
 inline constexpr int MaxFuelNames = 60;
 inline constexpr int MaxFuelNameLength = 30;
+// Record numbers of CmdReadRecord run from 000 to 999.
+inline constexpr int MaxRecords = 1000;
 
 inline constexpr int CapacityItem = 1;
 inline constexpr int UsedRecordsItem = 2;

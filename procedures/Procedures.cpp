@@ -13,12 +13,14 @@ namespace ovena {
 
 namespace {
 
-// Closes the port, and closes the dialog and restores the cursor where asked, however the
-// procedure ends: also when a step throws.
+// Shows the hourglass; closes the port, and the dialog where asked, and restores the cursor
+// however the procedure ends: also when a step throws.
 class FinishingSteps {
 public:
     FinishingSteps(ProcedureHost& host, bool closeProgress)
-        : host_(host), closeProgress_(closeProgress) {}
+        : host_(host), closeProgress_(closeProgress) {
+        host_.ui.setCursor(CursorShape::Hourglass);
+    }
     ~FinishingSteps() {
         host_.komm.Serial.Close();
         if (closeProgress_)
@@ -69,7 +71,8 @@ void ReadSteps(ProcedureHost& host) {
         return;
     const int fuelsReported = TextToInt(replyItem(komm.ReplyText, FuelCountItem));
     progress.SetProgressMax(fuelsReported);
-    data.FuelCount = std::min(fuelsReported, MaxFuelNames);
+    // A negative count from a garbled reply reads as no fuel names.
+    data.FuelCount = std::clamp(fuelsReported, 0, MaxFuelNames);
     for (int i = 1; i <= data.FuelCount; ++i) {
         progress.SetProgress(i);
         if (!Send(host, fuelNameCommand(i)))
@@ -83,7 +86,10 @@ void ReadSteps(ProcedureHost& host) {
     data.Memo1.Lines.clear();
     if (!Send(host, std::string(CmdReadCounters)))
         return;
-    const int records = TextToInt(replyItem(komm.ReplyText, RecordsToReadItem));
+    // Record numbers have three digits: a larger count (a garbled reply) would make requests
+    // the instrument cannot answer.
+    const int records =
+        std::clamp(TextToInt(replyItem(komm.ReplyText, RecordsToReadItem)), 0, MaxRecords);
 
     progress.SetProgressMax(records);
     for (int j = 0; j < records; ++j) {
@@ -94,6 +100,9 @@ void ReadSteps(ProcedureHost& host) {
             break; // a lost record ends the record phase; what was read is kept
         data.Memo1.Lines.push_back(komm.ReplyText);
         while (!isEndOfRecord(komm.ReplyText)) {
+            // A record whose lines never end would otherwise hold the readout for ever.
+            if (progress.Cancelled())
+                return;
             if (!Send(host, std::string(CmdReadNextLine)))
                 break; // a lost continuation ends this record only
             if (isEndOfRecord(komm.ReplyText))
@@ -145,13 +154,12 @@ std::string PadCounter(std::string text) {
 }
 
 void ReadInstrument(ProcedureHost& host) {
-    host.ui.setCursor(CursorShape::Hourglass);
     {
+        FinishingSteps finish(host, true);
         // The port number is taken before the dialog opens, so a bad number is reported first.
         host.SelectPort();
         host.progress.StartProgress("Read TEV 640 Database", true);
         host.progress.ShowStatus("Open TEV 640");
-        FinishingSteps finish(host, true);
         ReadSteps(host);
     }
     if (host.komm.CommError)
@@ -161,10 +169,9 @@ void ReadInstrument(ProcedureHost& host) {
 }
 
 void ShowInstrumentInfo(ProcedureHost& host) {
-    host.ui.setCursor(CursorShape::Hourglass);
     {
-        host.SelectPort();
         FinishingSteps finish(host, false);
+        host.SelectPort();
         if (auto lines = ReadInfoLines(host)) {
             host.ui.setCursor(CursorShape::Default);
             // The port stays open while the box is shown and is closed when it has closed.
@@ -178,10 +185,9 @@ void ShowInstrumentInfo(ProcedureHost& host) {
 void ClearInstrumentMemory(ProcedureHost& host) {
     if (!ConfirmBox(host.ui, "Clear data memory in Instrument?"))
         return;
-    host.ui.setCursor(CursorShape::Hourglass);
     {
-        host.SelectPort();
         FinishingSteps finish(host, false);
+        host.SelectPort();
         if (EnterServiceMode(host) && Send(host, std::string(CmdReadVersion)) &&
             Send(host, std::string(CmdEraseMemory)))
             Send(host, std::string(CmdEndService));

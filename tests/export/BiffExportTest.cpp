@@ -321,24 +321,8 @@ TEST_F(BiffAnnotatedExport, TypedValuesWithTheirStyles) {
 }
 
 TEST_F(BiffAnnotatedExport, BlankTypedCellsAndUnsetBooleansWriteNothing) {
-    source.rows = {{{"", {}},
-                    annotated("", 0, 0),
-                    {" ", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}}},
-                   {{"", {}},
-                    annotated("", 0, 1),
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}}}};
+    source.rows = {rowOf(9, {{1, annotated("", 0, 0)}, {2, {" ", {}}}}),
+                   rowOf(9, {{1, annotated("", 0, 1)}})};
     const std::vector<BiffRecord> c = typedCells();
     // Row 0 captions, row 1 only the text column, row 2 the false Boolean and the text column.
     EXPECT_EQ(c.size(), 9u + 1u + 2u);
@@ -349,30 +333,14 @@ TEST_F(BiffAnnotatedExport, BlankTypedCellsAndUnsetBooleansWriteNothing) {
 
 TEST_F(BiffAnnotatedExport, AValueThatDoesNotConvertFailsTheExport) {
     for (const char* bad : {"31.02.2026", "soon"}) {
-        source.rows = {{{"", {}},
-                        {"", {}},
-                        {bad, {}},
-                        {"", {}},
-                        {"", {}},
-                        {"", {}},
-                        {"", {}},
-                        {"", {}},
-                        {"", {}}}};
+        source.rows = {rowOf(9, {{2, {bad, {}}}})};
         ui.boxes.clear();
         EXPECT_FALSE(exportSource());
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
         EXPECT_TRUE(folderEntries().empty()) << "the failed file stays out of the folder";
     }
-    source.rows = {{{"12.50", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}},
-                    {"", {}}}};
+    source.rows = {rowOf(9, {{0, {"12.50", {}}}})};
     EXPECT_FALSE(exportSource()) << "a point is no decimal separator under a comma locale";
 }
 

@@ -1,13 +1,16 @@
 #pragma once
 
-// Shared by the spreadsheet writer tests: a reader of BIFF record streams and a source whose
-// cells carry annotations (the string grid attaches none).
+// Shared by the spreadsheet writer tests: a reader of BIFF record streams, a source whose
+// cells carry annotations (the string grid attaches none) and text helpers.
 
 #include "export/EC_Main.h"
 
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ovena::test {
@@ -83,6 +86,23 @@ public:
 // An entry annotated with a value kind (and a Boolean state for kind 6).
 inline ExportItem annotated(std::string text, std::uint8_t kind, std::uint8_t state = 0) {
     return ExportItem{text, TExportItemInfo{kind, text, state}};
+}
+
+// A row of `columns` empty cells except the ones given by their column.
+inline ExportList rowOf(std::size_t columns,
+                        std::initializer_list<std::pair<std::size_t, ExportItem>> cells) {
+    ExportList row(columns);
+    for (const auto& [column, item] : cells)
+        row.at(column) = item;
+    return row;
+}
+
+// Each line followed by CR LF.
+inline std::string crlfLines(std::initializer_list<std::string> lines) {
+    std::string out;
+    for (const std::string& line : lines)
+        out += line + "\r\n";
+    return out;
 }
 
 } // namespace ovena::test

@@ -1,8 +1,9 @@
 #include "ExportFixture.h"
-#include "export/WriterRegistry.h"
 
 #include "export/EC_Choice.h"
 #include "export/ExportError.h"
+#include "export/TextWriters.h"
+#include "export/WriterRegistry.h"
 #include "export/XProgress.h"
 
 #include <filesystem>
@@ -84,10 +85,10 @@ TEST_F(Component, TypeTableNamesAndExtensions) {
 }
 
 TEST_F(Component, FormatWithoutItsWriterFailsWithAClearMessage) {
-    // A program built without the workbook writer.
-    const WriterRegistry noWriters;
-    services.writers = &noWriters;
-    component = std::make_unique<TExportStringGrid>(services, &mainWindow, &grid);
+    // A program built with the text writers only.
+    WriterRegistry textOnly;
+    registerTextWriters(textOnly);
+    services.writers = &textOnly;
     int failed = 0;
     component->OnExportFailed = [&](TExportXComponent&) { ++failed; };
     component->ExportType = T::xMicrosoft_Excel;

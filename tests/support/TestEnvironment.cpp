@@ -53,12 +53,12 @@ const std::string& sandboxFolder() {
 
 std::string buildFolder() {
     const char* dir = std::getenv("OVENA_BUILD_DIR");
-    return dir ? dir : ".";
+    return dir ? dir : OVENA_TEST_BUILD_DIR;
 }
 
 std::string sourceFolder() {
     const char* dir = std::getenv("OVENA_SOURCE_DIR");
-    return dir ? dir : ".";
+    return dir ? dir : OVENA_TEST_SOURCE_DIR;
 }
 
 std::string readFile(const std::string& path) {

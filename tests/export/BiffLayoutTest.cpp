@@ -51,7 +51,7 @@ TEST(BiffRows, PlacementAboveTheTable) {
         {true, true, 0, true, 0, 1, -1, 3},
     };
     for (const Case& c : cases) {
-        const SheetRows rows = placeRows(c.title, c.stamp, c.headerLines, c.captions);
+        const RowPlacement rows = placeRows(c.title, c.stamp, c.headerLines, c.captions);
         SCOPED_TRACE(testing::Message() << c.title << c.stamp << c.headerLines << c.captions);
         EXPECT_EQ(rows.TitleRow, c.titleRow);
         EXPECT_EQ(rows.StampRow, c.stampRow);

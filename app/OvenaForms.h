@@ -1,0 +1,24 @@
+#pragma once
+
+#include "app/About.h"
+#include "app/MInfo.h"
+#include "app/TDAMain.h"
+#include "link/komm.h"
+
+namespace ovena {
+
+// The program's four long-lived forms, created in the program's order: the main window, the
+// progress dialog, the info box and the hidden communication form, then the main window's
+// FormCreate (the communication form runs its own as it is made). The desktop program,
+// ovena-cli and the tests all start the program this way.
+class OvenaForms {
+public:
+    OvenaForms(UiServices& ui, Shell& shell, SettingsStore& store);
+
+    TFormMain FormMain;
+    TFormMInfo FormMInfo;
+    TAboutBox AboutBox;
+    TFormKomm FormKomm;
+};
+
+} // namespace ovena

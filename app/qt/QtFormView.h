@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/Form.h"
+#include "platform/UiServices.h"
+
+class QWidget;
+
+namespace ovena {
+
+// The Qt view of one form: builds the widgets, forwards user actions to the form's handlers
+// and re-reads the form's state on refresh(). It attaches itself to the form while it lives;
+// views are released before their forms die.
+class QtFormView : public FormView {
+public:
+    explicit QtFormView(Form& form) : form_(form) { form_.attachView(this); }
+    ~QtFormView() override { form_.attachView(nullptr); }
+    QtFormView(const QtFormView&) = delete;
+    QtFormView& operator=(const QtFormView&) = delete;
+
+    virtual QWidget* widget() = 0;
+    Form& form() const { return form_; }
+
+private:
+    Form& form_;
+};
+
+} // namespace ovena

@@ -1,0 +1,62 @@
+#include "TestHooks.h"
+
+#include "app/OvenaForms.h"
+#include "app/qt/QtUiServices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+namespace ovena {
+
+namespace {
+
+void saveWindow(QtUiServices& ui, Form& form, const QString& file) {
+    ui.processEvents();
+    ui.viewOf(form).widget()->grab().save(file);
+}
+
+void takeScreenshots(OvenaForms& forms, QtUiServices& ui, const QString& folder) {
+    QDir().mkpath(folder);
+    TFormMain& main = forms.FormMain;
+    saveWindow(ui, main, folder + QStringLiteral("/main-intro.png"));
+    main.SpItReaddataClick();
+    saveWindow(ui, main, folder + QStringLiteral("/main-tev640.png"));
+    main.BtKonfigClick();
+    saveWindow(ui, main, folder + QStringLiteral("/main-configuration.png"));
+
+    TFormMInfo& progress = forms.FormMInfo;
+    progress.StartProgress("Read TEV 640 Database", true);
+    progress.ShowStatus("Open TEV 640");
+    saveWindow(ui, progress, folder + QStringLiteral("/progress.png"));
+    progress.Close();
+
+    // The info box with the program's own lines; the instrument's come from a real readout.
+    TAboutBox& about = forms.AboutBox;
+    about.SetInfo({"--------------------------------", "OVENA    Version : 2.2,002",
+                   "--------------------------------", "Halvor Safety TEV GmbH"},
+                  "Ovena");
+    about.FormShow();
+    ui.showForm(about);
+    saveWindow(ui, about, folder + QStringLiteral("/info-box.png"));
+    ui.hideForm(about);
+    QCoreApplication::quit();
+}
+
+} // namespace
+
+QString boxLogPath() {
+    return qEnvironmentVariable("OVENA_BOX_LOG");
+}
+
+bool startScreenshotRun(OvenaForms& forms, QtUiServices& ui) {
+    const QString folder = qEnvironmentVariable("OVENA_SCREENSHOTS");
+    if (folder.isEmpty())
+        return false;
+    QTimer::singleShot(300, qApp, [&forms, &ui, folder] { takeScreenshots(forms, ui, folder); });
+    return true;
+}
+
+} // namespace ovena

@@ -1,0 +1,107 @@
+#include "cli/InstrumentSession.h"
+
+#include "export/EC_Choice.h"
+#include "link/Tools.h"
+#include "platform/ConfigPaths.h"
+#include "platform/Cp1252.h"
+#include "table/SettingsPersistence.h"
+
+#include <algorithm>
+#include <iostream>
+#include <unistd.h>
+
+namespace ovena::cli {
+
+namespace {
+
+bool offers(const std::vector<MessageButton>& buttons, ModalResult result) {
+    return std::any_of(buttons.begin(), buttons.end(),
+                       [&](const MessageButton& b) { return b.result == result; });
+}
+
+// Asks on the terminal; anything but an answer starting with "j" or "y" is a no.
+bool askOnTerminal(const std::string& caption, const std::string& text) {
+    std::cerr << cp1252ToUtf8(caption) << ": " << cp1252ToUtf8(text) << " [j/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer))
+        return false;
+    return !answer.empty() &&
+           (answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' || answer[0] == 'Y');
+}
+
+SettingsStore loadedStore() {
+    SettingsStore store(settingsFile());
+    std::string warning;
+    store.load(&warning);
+    if (!warning.empty())
+        std::cerr << "ovena-cli: " << warning << '\n';
+    return store;
+}
+
+} // namespace
+
+ModalResult InstrumentUi::messageBox(const std::string& caption, const std::string& text,
+                                     MessageIcon icon, const std::vector<MessageButton>& buttons) {
+    if (!offers(buttons, ModalResult::Yes) || !offers(buttons, ModalResult::No))
+        return TerminalUi::messageBox(caption, text, icon, buttons);
+    if (assumeYes) {
+        std::cerr << cp1252ToUtf8(caption) << ": " << cp1252ToUtf8(text) << " &Ja\n";
+        return ModalResult::Yes;
+    }
+    if (isatty(STDIN_FILENO) && askOnTerminal(caption, text))
+        return ModalResult::Yes;
+    declined = true;
+    return ModalResult::No;
+}
+
+ModalResult InstrumentUi::showModal(Form& form) {
+    auto* dialog = dynamic_cast<TExportChoiceForm*>(&form);
+    if (!dialog || !chosenType)
+        return TerminalUi::showModal(form);
+    auto& items = dialog->ExportTypeComboBox.Items;
+    const auto found = std::find(items.begin(), items.end(), DisplayName(*chosenType));
+    if (found == items.end())
+        return TerminalUi::showModal(form);
+    dialog->ExportTypeComboBox.ItemIndex = static_cast<int>(found - items.begin());
+    dialog->ExportTypeComboBoxChange();
+    if (*chosenType == TExportType::xClipboard)
+        dialog->ViewRadioButtonClick();
+    else
+        dialog->FileRadioButtonClick();
+    dialog->OKBtnClick();
+    return dialog->Result;
+}
+
+InstrumentSession::InstrumentSession()
+    : store(loadedStore()), services{ui, shell, store, localeSettings(store)}, komm(ui),
+      progress(std::cerr, isatty(STDERR_FILENO) != 0), mainExport(services, nullptr, grid),
+      host{ui,
+           komm,
+           progress,
+           data,
+           [this] { selectPort(); },
+           [this] { return settings.cbsvers.Checked; },
+           [this] { exported = mainExport.BuildTable(data, settings); },
+           [](const std::vector<std::string>& lines, const std::string&) {
+               // Top to bottom as the info box shows them: the last line first.
+               for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+                   std::cout << cp1252ToUtf8(*line) << '\n';
+               std::cout << std::flush;
+           }} {
+    WindowPlacement placement;
+    ReadStoredSettings(store, settings, placement);
+    LoadFieldSelection(store, settings.Listboxfields);
+}
+
+// The port stored by the window (GroupBox2_Tag) or given on the command line; a store that
+// never had one uses port 1, as the window does when no port button is selected.
+void InstrumentSession::selectPort() {
+    const int port = settings.GroupBox2.Tag == 0 ? 1 : settings.GroupBox2.Tag;
+    if (port < 1 || port > 99) {
+        ErrorBox(ui, "Comport not available");
+        return;
+    }
+    komm.Port = port;
+}
+
+} // namespace ovena::cli

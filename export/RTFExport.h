@@ -1,0 +1,32 @@
+#pragma once
+
+#include "export/ExportWriter.h"
+#include "export/RTFText.h"
+
+#include <string>
+
+namespace ovena {
+
+class WriterRegistry;
+
+// Adds TRichTextExport to the registry.
+void registerRichTextExport(WriterRegistry& registry);
+
+// The table as an RTF document for Word ("doc") and other rich-text readers ("rtf"): the
+// prologue with the page margins, title, time stamp and header, a real table with a bold
+// caption row, and the footer. Columns are 90 twips wide per character of their width.
+class TRichTextExport : public TCustomTextExport {
+public:
+    TRichTextExport(TExportXComponent& component, TExportType exportType,
+                    const std::string& fileName);
+
+protected:
+    void WriteHeader(const ExportList& captions) override;
+    void WriteRow(const ExportList& row, int rowNumber) override;
+    void WriteFooter() override;
+
+private:
+    void writeRowDefinition(RTFRowLayout layout);
+};
+
+} // namespace ovena

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/ConfigPaths.h"
+#include "platform/SettingsStore.h"
+
+#include <string>
+
+namespace ovena::test {
+
+// Where the main window keeps its control values and the field selection.
+inline constexpr const char* SettingsKey = "Software\\TEV\\Ovena\\Settings";
+inline constexpr const char* FieldsKey = "Software\\TEV\\Ovena\\Fields";
+
+inline std::string fieldValueName(int field) {
+    return std::string("OVENA\\FIELDS\\FIELD") + (field < 10 ? "0" : "") + std::to_string(field);
+}
+
+// The settings file as it is on disk now.
+inline SettingsStore storedSettings() {
+    SettingsStore store(settingsFile());
+    store.load();
+    return store;
+}
+
+// Writes the stored COM port as the window's settings store would.
+inline bool storePort(const std::string& tag) {
+    SettingsStore store(settingsFile());
+    store.load();
+    store.writeString(SettingsKey, "GroupBox2_Tag", tag);
+    return store.save();
+}
+
+} // namespace ovena::test

@@ -1,0 +1,242 @@
+#include "../PseudoPorts.h"
+#include "../StoredSettings.h"
+#include "QtTestSupport.h"
+#include "app/OvenaForms.h"
+#include "app/qt/QtUiServices.h"
+#include "platform/ConfigPaths.h"
+#include "platform/Shell.h"
+#include "support/TestEnvironment.h"
+
+#include <QGroupBox>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <chrono>
+#include <filesystem>
+#include <gmock/gmock.h>
+
+namespace ovena {
+namespace {
+
+using namespace test;
+
+class MainViewTest : public testing::Test {
+protected:
+    MainViewTest() { registerApplicationViews(ui); }
+    ~MainViewTest() override {
+        ui.releaseViews();
+        forms.reset();
+    }
+
+    void start(const std::string& storedPort = "") {
+        if (!storedPort.empty()) {
+            ASSERT_TRUE(storePort(storedPort));
+        }
+        store.load();
+        forms = std::make_unique<OvenaForms>(ui, shell, store);
+        forms->FormMain.Show();
+        ui.processEvents();
+    }
+    QWidget* window() { return ui.viewOf(forms->FormMain).widget(); }
+    template <class W = QWidget> W* child(const char* name) {
+        W* found = window()->findChild<W*>(QString::fromLatin1(name));
+        EXPECT_TRUE(found) << name;
+        return found;
+    }
+    void click(const char* name) { child<QAbstractButton>(name)->click(); }
+
+    QApplication& application = test::qtApplication();
+    QtUiServices ui;
+    GioShell shell;
+    SettingsStore store{settingsFile()};
+    std::unique_ptr<OvenaForms> forms;
+};
+
+TEST_F(MainViewTest, TheWindowIsAFixedCentredDialogWithItsCommandBar) {
+    PseudoPorts ports{};
+    start();
+    QWidget* main = window();
+    EXPECT_TRUE(main->isVisible());
+    EXPECT_EQ(main->size(), QSize(611, 380));
+    EXPECT_EQ(main->minimumSize(), main->maximumSize());
+    EXPECT_EQ(main->windowTitle(), QString::fromUtf8("Halvor Saefty TEV   .   OVENA  2.2,002"));
+    const QRect screen = main->screen()->availableGeometry();
+    EXPECT_LE((main->geometry().center() - screen.center()).manhattanLength(), 4); // whole pixels
+
+    struct Expected {
+        const char* name;
+        const char* text;
+        const char* hint;
+    };
+    const Expected buttons[] = {{"btClose", "Exit", "Terminate the program"},
+                                {"BtHelp", "Help text", "Call Help text"},
+                                {"SpItReaddata", "TEV640", "Switch to data export functions"},
+                                {"BtKonfig", "Configuration", "Switch do configuration controls"}};
+    int top = -1;
+    for (const Expected& expected : buttons) {
+        auto* button = child<QToolButton>(expected.name);
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->size(), QSize(100, 60));
+        EXPECT_EQ(button->text(), QString::fromLatin1(expected.text));
+        EXPECT_EQ(button->toolTip(), QString::fromLatin1(expected.hint));
+        EXPECT_TRUE(button->autoRaise());
+        EXPECT_GT(button->y(), top); // stacked from the top
+        top = button->y();
+    }
+    auto* pages = child<QTabWidget>("PageControl");
+    EXPECT_FALSE(pages->tabBar()->isVisible());
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabIntro");
+}
+
+TEST_F(MainViewTest, TheCommandBarSwitchesPages) {
+    PseudoPorts ports{};
+    start();
+    auto* pages = child<QTabWidget>("PageControl");
+    click("SpItReaddata");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabTEV640");
+    EXPECT_TRUE(child("BtExecuteExport")->isVisible());
+    click("BtKonfig");
+    EXPECT_EQ(pages->currentWidget()->objectName(), "TabKonfig");
+    EXPECT_EQ(child<QGroupBox>("GroupBox2")->title(), "Comports");
+}
+
+TEST_F(MainViewTest, PortButtonsShowThePortsPresentWithTheirDevices) {
+    PseudoPorts ports{1, 3};
+    start("3");
+    click("BtKonfig");
+    auto* group = child<QGroupBox>("GroupBox2");
+    auto radios = group->findChildren<QRadioButton*>();
+    ASSERT_EQ(radios.size(), 2);
+    auto* com1 = child<QRadioButton>("RB_01");
+    auto* com3 = child<QRadioButton>("RB_03");
+    EXPECT_EQ(com1->text(), "COM1");
+    EXPECT_EQ(com1->pos(), QPoint(16, 20));
+    EXPECT_EQ(com1->toolTip().toStdString(), ports.device(1));
+    EXPECT_FALSE(com1->isChecked());
+    EXPECT_EQ(com3->text(), "COM3");
+    EXPECT_EQ(com3->pos(), QPoint(16, 40));
+    EXPECT_EQ(com3->toolTip().toStdString(), ports.device(3));
+    EXPECT_TRUE(com3->isChecked());
+    EXPECT_EQ(forms->FormKomm.Port, 3);
+
+    com1->click();
+    EXPECT_TRUE(com1->isChecked());
+    EXPECT_FALSE(com3->isChecked());
+    EXPECT_EQ(forms->FormKomm.Port, 3); // taken at the next selection
+    click("SpItReaddata");
+    click("BtKonfig");
+    EXPECT_EQ(forms->FormKomm.Port, 1);
+}
+
+TEST_F(MainViewTest, AStoredPortThatIsGoneSelectsNothing) {
+    PseudoPorts ports{1, 3};
+    start("2");
+    EXPECT_FALSE(child<QRadioButton>("RB_01")->isChecked());
+    EXPECT_FALSE(child<QRadioButton>("RB_03")->isChecked());
+    EXPECT_EQ(forms->FormKomm.Port, 1);
+    EXPECT_EQ(forms->FormMain.GroupBox2.Tag, 1);
+    click("btClose");
+    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "1");
+}
+
+TEST_F(MainViewTest, ConfigurationThenExitWritesTheFieldSelection) {
+    PseudoPorts ports{3};
+    start("3");
+    click("BtKonfig");
+    click("btClose");
+    EXPECT_FALSE(window()->isVisible());
+    SettingsStore stored = storedSettings();
+    for (int i = 0; i < 24; ++i)
+        EXPECT_EQ(stored.readInteger(FieldsKey, fieldValueName(i)), 1u);
+    EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "3");
+}
+
+TEST_F(MainViewTest, ExitWithoutConfigurationWritesNoFieldSelection) {
+    PseudoPorts ports{3};
+    start("3");
+    click("SpItReaddata");
+    click("btClose");
+    EXPECT_FALSE(window()->isVisible());
+    SettingsStore stored = storedSettings();
+    EXPECT_FALSE(stored.read(FieldsKey, fieldValueName(0)).has_value());
+    EXPECT_EQ(stored.readString(SettingsKey, "GroupBox2_Tag"), "3");
+}
+
+TEST_F(MainViewTest, TheTitleBarsCloseButtonRunsTheClosingSteps) {
+    PseudoPorts ports{};
+    start();
+    click("BtKonfig");
+    window()->close();
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_FALSE(forms->FormMain.ConfigVisited);
+    EXPECT_TRUE(storedSettings().read(FieldsKey, fieldValueName(0)).has_value());
+}
+
+TEST_F(MainViewTest, TheHourglassIsRestoredAfterAFailingHelpDocument) {
+    PseudoPorts ports{};
+    start();
+    forms->FormMain.ProgramDir = test::sandboxFolder() + "/";
+    bool hourglassWhileShown = false;
+    QString title;
+    QString text;
+    test::whenModalAppears([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_TRUE(box);
+        hourglassWhileShown = QGuiApplication::overrideCursor() &&
+                              QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor;
+        title = box->windowTitle();
+        text = box->text();
+        test::buttonWithText(box, "OK")->click();
+    });
+    click("BtHelp");
+    EXPECT_TRUE(hourglassWhileShown);
+    EXPECT_EQ(title, "Information");
+    EXPECT_EQ(text, QString::fromUtf8("Anwendung nicht gefunden  \"Ovena Help.PDF\""));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(window()->isVisible());
+}
+
+TEST_F(MainViewTest, HelpOpensTheGeneratedDocumentInTheRegisteredViewer) {
+    namespace fs = std::filesystem;
+    const std::string sandbox = test::sandboxFolder();
+    const std::string opened = sandbox + "/opened";
+    const std::string viewer = sandbox + "/viewer.sh";
+    test::writeFile(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + "\n");
+    fs::permissions(viewer, fs::perms::owner_all);
+    fs::create_directories(sandbox + "/data/applications");
+    test::writeFile(sandbox + "/data/applications/ovena-test-viewer.desktop",
+                    "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + viewer +
+                        " %f\nMimeType=application/pdf;\n");
+    test::writeFile(sandbox + "/config/mimeapps.list",
+                    "[Default Applications]\napplication/pdf=ovena-test-viewer.desktop\n");
+    const std::string help = test::buildFolder() + "/bin/Ovena Help.pdf";
+    ASSERT_EQ(test::readFile(help).substr(0, 5), "%PDF-");
+
+    PseudoPorts ports{};
+    start();
+    forms->FormMain.ProgramDir = test::buildFolder() + "/bin/";
+    click("BtHelp");
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!fs::exists(opened) && std::chrono::steady_clock::now() < until)
+        ui.waitForEvents(-1);
+    ASSERT_TRUE(fs::exists(opened));
+    EXPECT_EQ(fs::canonical(test::readFile(opened)), fs::canonical(help));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainViewTest, ProcedureButtonsFollowTheirState) {
+    PseudoPorts ports{};
+    start();
+    EXPECT_FALSE(child("BtExecuteExport")->isEnabled());
+    EXPECT_FALSE(child("BtInfo")->isEnabled());
+    EXPECT_FALSE(child("RxSpeedButton1")->isEnabled());
+    forms->FormMain.BtInfo.Enabled = true;
+    forms->FormMain.changed();
+    EXPECT_TRUE(child("BtInfo")->isEnabled());
+}
+
+} // namespace
+} // namespace ovena

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace ovena::test {
+
+struct CliResult {
+    int status = -1;
+    std::string out; // stdout
+    std::string err; // stderr, or everything the terminal showed
+};
+
+// Runs ovena-cli with the arguments as a script would: stdin from /dev/null, stdout and stderr
+// into files.
+CliResult runCli(const std::vector<std::string>& args);
+
+// Runs ovena-cli with stdin and stderr on a pseudo-terminal, as a user at a terminal would, who
+// types `typed`. `err` holds what the terminal showed.
+CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& typed = "");
+
+// The lines of a text, split at "\n".
+std::vector<std::string> lines(const std::string& text);
+
+} // namespace ovena::test

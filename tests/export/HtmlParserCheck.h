@@ -1,0 +1,98 @@
+#pragma once
+
+#include "support/TestEnvironment.h"
+
+#include <cstdio>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace ovena::test {
+
+// The verdict of an independent HTML parser (Python's html.parser) on a page.
+struct HtmlParserVerdict {
+    bool parserAvailable = false; // false: no /usr/bin/python3 on this machine
+    bool wellFormed = false;      // every element closed in order, links with clean targets
+    std::string report;           // the parser's complaints
+};
+
+inline constexpr const char* PythonPath = "/usr/bin/python3";
+
+// Balances start and end tags (void elements aside), refuses tags the page does not use (text
+// that parses as a tag it was not meant to be) and links whose start tag is not a plain href.
+inline constexpr const char* HtmlCheckerScript = R"PY(
+import re
+import sys
+from html.parser import HTMLParser
+
+VOID = {"br", "hr", "img", "meta", "link", "input"}
+KNOWN = {"html", "head", "title", "body", "font", "h1", "table", "tr", "td", "b", "a",
+         "br", "hr"}
+
+class Checker(HTMLParser):
+    def __init__(self):
+        super().__init__(convert_charrefs=True)
+        self.stack = []
+        self.errors = []
+
+    def where(self):
+        return "line %d col %d" % self.getpos()
+
+    def handle_starttag(self, tag, attrs):
+        if tag not in KNOWN:
+            self.errors.append("unexpected tag <%s> at %s" % (tag, self.where()))
+        if tag == "a":
+            raw = self.get_starttag_text()
+            if not re.fullmatch(r'<a href="[^"<>]+">', raw):
+                self.errors.append("bad link %r at %s" % (raw, self.where()))
+            if "a" in self.stack:
+                self.errors.append("nested link at %s" % self.where())
+        if tag not in VOID:
+            self.stack.append(tag)
+
+    def handle_startendtag(self, tag, attrs):
+        self.errors.append("self-closing <%s/> at %s" % (tag, self.where()))
+
+    def handle_endtag(self, tag):
+        if not self.stack or self.stack[-1] != tag:
+            self.errors.append("</%s> at %s does not close %s" %
+                               (tag, self.where(), self.stack[-1:] or "anything"))
+        else:
+            self.stack.pop()
+
+with open(sys.argv[1], "rb") as f:
+    page = f.read().decode("latin-1")
+checker = Checker()
+checker.feed(page)
+checker.close()
+if checker.stack:
+    checker.errors.append("left open: %s" % checker.stack)
+for e in checker.errors:
+    print(e)
+sys.exit(1 if checker.errors else 0)
+)PY";
+
+// Runs the checker on the page file.
+inline HtmlParserVerdict parseHtmlPage(const std::string& pagePath) {
+    HtmlParserVerdict verdict;
+    if (access(PythonPath, X_OK) != 0)
+        return verdict;
+    verdict.parserAvailable = true;
+    const std::string script = sandboxFolder() + "/html_check.py";
+    writeFile(script, HtmlCheckerScript);
+    const std::string command =
+        std::string(PythonPath) + " '" + script + "' '" + pagePath + "' 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) {
+        verdict.report = "cannot start " + std::string(PythonPath);
+        return verdict;
+    }
+    char buffer[512];
+    for (std::size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        verdict.report.append(buffer, n);
+    const int status = pclose(pipe);
+    verdict.wellFormed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return verdict;
+}
+
+} // namespace ovena::test
