@@ -98,6 +98,13 @@ private:
     void resize(int colCount, int rowCount) {
         colCount = colCount < 0 ? 0 : colCount;
         rowCount = rowCount < 0 ? 0 : rowCount;
+        if (colCount == colCount_) {
+            // Rows are stored one after the other: adding or dropping rows keeps every cell
+            // where it is, so a table grown row by row costs no copying.
+            cells_.resize(static_cast<std::size_t>(colCount) * static_cast<std::size_t>(rowCount));
+            rowCount_ = rowCount;
+            return;
+        }
         std::vector<std::string> cells(static_cast<std::size_t>(colCount) *
                                        static_cast<std::size_t>(rowCount));
         for (int r = 0; r < rowCount && r < rowCount_; ++r)
