@@ -230,12 +230,14 @@ TEST_F(MainViewTest, HelpOpensTheGeneratedDocumentInTheRegisteredViewer) {
 TEST_F(MainViewTest, ProcedureButtonsFollowTheirState) {
     PseudoPorts ports{};
     start();
-    EXPECT_FALSE(child("BtExecuteExport")->isEnabled());
-    EXPECT_FALSE(child("BtInfo")->isEnabled());
-    EXPECT_FALSE(child("RxSpeedButton1")->isEnabled());
-    forms->FormMain.BtInfo.Enabled = true;
-    forms->FormMain.changed();
+    EXPECT_TRUE(child("BtExecuteExport")->isEnabled());
     EXPECT_TRUE(child("BtInfo")->isEnabled());
+    EXPECT_TRUE(child("RxSpeedButton1")->isEnabled());
+    forms->FormMain.BtInfo.Enabled = false;
+    forms->FormMain.BtKonfig.Enabled = false;
+    forms->FormMain.changed();
+    EXPECT_FALSE(child("BtInfo")->isEnabled());
+    EXPECT_FALSE(child("BtKonfig")->isEnabled());
 }
 
 } // namespace
