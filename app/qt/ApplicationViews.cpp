@@ -16,7 +16,7 @@ void registerApplicationViews(QtUiServices& ui) {
     ui.registerView<TFormMInfo, MInfoView>();
     ui.registerView<TAboutBox, AboutView>();
     ui.registerView<TExportChoiceForm, ExportChoiceView>();
-    ui.registerView<TProgressForm, ExportProgressView>();
+    ui.registerTransientView<TProgressForm, ExportProgressView>();
 }
 
 void installFontSubstitutes() {
