@@ -1,5 +1,7 @@
 #include "ProgramFile.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -19,6 +21,14 @@ std::string directoryOf(const std::string& path) {
 std::string fileNameOf(const std::string& path) {
     auto slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string helpDocumentPath(const std::string& programDir) {
+    const std::string besideProgram = programDir + "Ovena Help.pdf";
+    const std::string installed = programDir + "../share/ovena/Ovena Help.pdf";
+    if (access(besideProgram.c_str(), F_OK) != 0 && access(installed.c_str(), F_OK) == 0)
+        return installed;
+    return besideProgram;
 }
 
 } // namespace ovena

@@ -14,4 +14,9 @@ std::string directoryOf(const std::string& path);
 // The last part of a path, extension included ("/opt/ovena/bin/ovena" gives "ovena").
 std::string fileNameOf(const std::string& path);
 
+// The help document of a program in `programDir`: beside the program (the build tree), else
+// in the installed data folder ../share/ovena/. When neither exists, the name beside the
+// program, so the failure names where it was expected.
+std::string helpDocumentPath(const std::string& programDir);
+
 } // namespace ovena

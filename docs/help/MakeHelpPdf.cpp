@@ -3,6 +3,7 @@
 //
 //   ovena-helpdoc SOURCE.html OUTPUT.pdf
 
+#include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,10 +11,18 @@
 #include <QImage>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QScreen>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
 #include <QUrl>
 #include <QVariant>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <vector>
 
 namespace {
 
@@ -42,6 +51,71 @@ protected:
 private:
     QDir folder_;
 };
+
+// The page each named anchor lands on when QTextDocument::print lays the document out for
+// `device`. print() lays out a copy: pages of the device's size, with 2 cm margins around the
+// text measured at the screen's resolution. The same layout is made here.
+std::map<QString, int> anchorPages(QTextDocument& document, QPagedPaintDevice& device) {
+    std::unique_ptr<QTextDocument> copy(document.clone(&document));
+    copy->documentLayout()->setPaintDevice(&device);
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const qreal dpiX = screen ? qRound(screen->logicalDotsPerInchX()) : 100;
+    const qreal dpiY = screen ? qRound(screen->logicalDotsPerInchY()) : 100;
+    QTextFrameFormat frame = copy->rootFrame()->frameFormat();
+    frame.setLeftMargin(int(2 / 2.54 * dpiX));
+    frame.setRightMargin(int(2 / 2.54 * dpiX));
+    frame.setTopMargin(int(2 / 2.54 * dpiY));
+    frame.setBottomMargin(int(2 / 2.54 * dpiY));
+    copy->rootFrame()->setFrameFormat(frame);
+    const QSizeF page(device.width(), device.height());
+    copy->setPageSize(page);
+
+    std::map<QString, int> pages;
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            for (const QString& name : fragment.fragment().charFormat().anchorNames())
+                pages[name] =
+                    int(copy->documentLayout()->blockBoundingRect(block).top() / page.height()) + 1;
+    return pages;
+}
+
+// Writes the page numbers into the contents: each link to "#name" that stands in a table cell
+// gets the page of that anchor in the cell to its right. A link to an anchor the document
+// lacks is an error of the source; it is reported and answers false.
+bool fillContents(QTextDocument& document, const std::map<QString, int>& pages) {
+    struct Entry {
+        int position;
+        QString anchor;
+    };
+    std::vector<Entry> entries;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
+            const QString href = fragment.fragment().charFormat().anchorHref();
+            if (href.startsWith(u'#'))
+                entries.push_back({fragment.fragment().position(), href.mid(1)});
+        }
+    // From the last entry back, so the numbers written leave the positions before them as
+    // they were.
+    for (auto entry = entries.rbegin(); entry != entries.rend(); ++entry) {
+        const auto page = pages.find(entry->anchor);
+        if (page == pages.end()) {
+            std::fprintf(stderr, "ovena-helpdoc: the contents name the missing anchor %s\n",
+                         qPrintable(entry->anchor));
+            return false;
+        }
+        QTextCursor cursor(&document);
+        cursor.setPosition(entry->position);
+        QTextTable* table = cursor.currentTable();
+        if (!table)
+            continue;
+        const QTextTableCell cell = table->cellAt(cursor);
+        if (cell.column() + 1 < table->columns())
+            table->cellAt(cell.row(), cell.column() + 1)
+                .firstCursorPosition()
+                .insertText(QString::number(page->second));
+    }
+    return true;
+}
 
 } // namespace
 
@@ -77,6 +151,8 @@ int main(int argc, char** argv) {
         writer.setCreator(QStringLiteral("Ovena"));
         writer.setPageSize(QPageSize(QPageSize::A4));
         writer.setPageMargins(QMarginsF(18, 18, 18, 18), QPageLayout::Millimeter);
+        if (!fillContents(document, anchorPages(document, writer)))
+            return 1;
         document.print(&writer);
     }
     QFile::remove(output);

@@ -50,6 +50,7 @@ expected_files() {
 # check_tree PREFIX: the installed files under PREFIX are exactly the expected ones, and each
 # works: the programs answer --help (the desktop program starts), the desktop entry validates,
 # the icon is well-formed, the help document is a PDF, the manual pages render cleanly.
+# The programs of the build folder $build serve for comparison.
 check_tree() {
   local prefix=$1 actual expected
   actual=$(cd "$prefix" && find . -type f -o -type l | sed 's|^\./||' | LC_ALL=C sort)
@@ -64,10 +65,16 @@ check_tree() {
     grep -q "^Usage: .*$p" "$sandbox/help.txt" || fail "$p --help shows no usage line"
   done
   if has ovena-cli; then
+    # The installed program exports what the one in the build folder exports.
     printf 'Name,O2\r\nAlpha,3.5\r\n' >"$sandbox/in.csv"
-    "$prefix/bin/ovena-cli" convert "$sandbox/in.csv" --format csv --options "" \
-      --output "$sandbox/out.csv" || fail "installed ovena-cli convert exits with $?"
-    [ -s "$sandbox/out.csv" ] || fail "installed ovena-cli convert wrote nothing"
+    local built
+    built=$(find "$build" -type f -name ovena-cli -perm -u+x | head -n 1)
+    "$built" convert "$sandbox/in.csv" --format csv --output "$sandbox/built.csv" ||
+      fail "ovena-cli convert of the build folder exits with $?"
+    "$prefix/bin/ovena-cli" convert "$sandbox/in.csv" --format csv --output "$sandbox/out.csv" ||
+      fail "installed ovena-cli convert exits with $?"
+    grep -q Alpha "$sandbox/out.csv" && cmp -s "$sandbox/built.csv" "$sandbox/out.csv" ||
+      fail "installed ovena-cli convert wrote another file than the built one"
   fi
   if has ovena; then
     # A program missing a library or its platform plugin ends at once; a sound one keeps its
@@ -81,6 +88,13 @@ check_tree() {
     out=$(desktop-file-validate "$prefix/share/applications/ovena.desktop" 2>&1) ||
       fail "desktop-file-validate: $out"
     [ -z "$out" ] || fail "desktop-file-validate: $out"
+    # The entry starts the installed program and shows the installed icon.
+    local entry=$prefix/share/applications/ovena.desktop exec icon
+    exec=$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$entry")
+    icon=$(sed -n 's/^Icon=//p' "$entry")
+    [ -x "$prefix/bin/$exec" ] || fail "the desktop entry starts \"$exec\", which is not installed"
+    [ -f "$prefix/share/icons/hicolor/scalable/apps/$icon.svg" ] ||
+      fail "the desktop entry shows the icon \"$icon\", which is not installed"
     python3 -c 'import sys, xml.etree.ElementTree as E
 root = E.parse(sys.argv[1]).getroot()
 sys.exit(root.tag != "{http://www.w3.org/2000/svg}svg")' \

@@ -1,0 +1,127 @@
+// The readout procedure against tev640-sim over its pseudo-terminal: how many exchanges a
+// second the command exchange manages when the line is not the limit, and how well it uses a
+// 9600 baud line and how little processor time it takes when the line is.
+
+#include "ReadoutBench.h"
+
+#include "ProcessMeasures.h"
+
+#include "sim/SimProcess.h"
+#include "support/FakeUi.h"
+
+#include "link/komm.h"
+#include "procedures/Procedures.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+
+namespace ovena::bench {
+
+namespace {
+
+constexpr int Records = 50;
+constexpr int Baud = 9600;
+
+class SilentProgress : public ProgressDialog {
+public:
+    void StartProgress(const std::string&, bool) override {}
+    void ShowStatus(const std::string&) override {}
+    void SetProgress(int) override {}
+    void SetProgressMax(int) override {}
+    bool Cancelled() const override { return false; }
+    void Close() override {}
+};
+
+// What crossed the line, counted from the exchange's monitor log: "<" lines are the commands
+// with their carriage return, ">" lines the replies without theirs.
+struct LineTraffic {
+    long long exchanges = 0;
+    long long sent = 0;
+    long long received = 0;
+};
+
+LineTraffic traffic(const Memo& monitor) {
+    LineTraffic t;
+    for (const std::string& line : monitor.Lines) {
+        if (line.starts_with("<")) {
+            ++t.exchanges;
+            t.sent += static_cast<long long>(line.size()) - 1;
+        } else if (line.starts_with(">")) {
+            t.received += static_cast<long long>(line.size());
+        }
+    }
+    return t;
+}
+
+void readout(benchmark::State& state, bool paced) {
+    // A port of its own per case: a simulator stopped by the case before leaves its link.
+    const int port = paced ? 10 : 9;
+    std::vector<std::string> options{"--port", std::to_string(port), "--records",
+                                     std::to_string(Records)};
+    if (paced)
+        options.insert(options.end(), {"--baud", std::to_string(Baud)});
+    test::SimProcess simulator(options);
+    if (!simulator.started()) {
+        state.SkipWithError("tev640-sim did not start");
+        return;
+    }
+
+    test::FakeUi ui;
+    TFormKomm komm(ui);
+    komm.Visible = true; // keeps the monitor log that counts the bytes
+    SilentProgress progress;
+    InstrumentData data;
+    bool tableBuilt = false;
+    ProcedureHost host{ui,
+                       komm,
+                       progress,
+                       data,
+                       [&komm, port] { komm.Port = port; },
+                       [] { return false; },
+                       [&tableBuilt] { tableBuilt = true; },
+                       [](const std::vector<std::string>&, const std::string&) {}};
+
+    LineTraffic total;
+    double wall = 0;
+    double processor = 0;
+    for (auto _ : state) {
+        komm.Memo.Lines.clear();
+        tableBuilt = false;
+        const double processorBefore = processorSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        ReadInstrument(host);
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        processor += processorSeconds() - processorBefore;
+        wall += took.count();
+        if (!tableBuilt || !ui.boxes.empty() || data.Memo1.Lines.size() < Records) {
+            state.SkipWithError("the readout failed");
+            return;
+        }
+        const LineTraffic t = traffic(komm.Memo);
+        total.exchanges += t.exchanges;
+        total.sent += t.sent;
+        total.received += t.received;
+    }
+    const auto runs = static_cast<double>(state.iterations());
+    state.counters["exchanges"] = static_cast<double>(total.exchanges) / runs;
+    state.counters["bytes_sent"] = static_cast<double>(total.sent) / runs;
+    state.counters["bytes_received"] = static_cast<double>(total.received) / runs;
+    state.counters["wall_s"] = wall / runs;
+    state.counters["processor_s"] = processor / runs;
+}
+
+} // namespace
+
+void registerReadoutBenchmarks() {
+    benchmark::RegisterBenchmark("readout/unpaced", readout, false)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(3);
+    benchmark::RegisterBenchmark("readout/9600", readout, true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->Iterations(1);
+}
+
+} // namespace ovena::bench
