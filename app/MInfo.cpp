@@ -18,7 +18,7 @@ void TFormMInfo::StartProgress(const std::string& title, bool cancellable) {
     changed();
     ui_.showForm(*this);
     ui_.processEvents();
-    Cancelled = false;
+    cancelled_ = false;
 }
 
 void TFormMInfo::ShowStatus(const std::string& text) {
@@ -44,7 +44,7 @@ void TFormMInfo::SetProgressMax(int maximum) {
 }
 
 void TFormMInfo::BtAbbruchClick() {
-    Cancelled = true;
+    cancelled_ = true;
     Close();
 }
 

@@ -1,37 +1,47 @@
 #include "TDAMain.h"
 
+#include "app/About.h"
+#include "app/MInfo.h"
 #include "app/ProgramFile.h"
 #include "link/Funcs.h"
 #include "link/Serobj.h"
 #include "link/Tools.h"
 #include "link/komm.h"
 #include "platform/PortMap.h"
-#include "table/FieldCatalogue.h"
-#include "table/SettingsPersistence.h"
+#include "table/TableBuilder.h"
 
-#include <charconv>
 #include <iostream>
 
 namespace ovena {
 
 namespace {
 
-constexpr const char* GroupBox2TagName = "GroupBox2_Tag";
 constexpr int PortMax = 99;
 
-// A stored decimal text; no value when the text is not entirely a number.
-std::optional<int> parseDecimal(const std::string& text) {
-    int value = 0;
-    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (error != std::errc() || end != text.data() + text.size())
-        return std::nullopt;
-    return value;
+void reportStoreError(const std::string& error) {
+    if (!error.empty())
+        std::cerr << "ovena: " << error << '\n';
 }
 
 } // namespace
 
-TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKomm& komm)
-    : ui_(ui), shell_(shell), store_(store), komm_(komm) {
+// Marks the window busy for one procedure; the buttons come back also when it throws.
+class TFormMain::BusyScope {
+public:
+    explicit BusyScope(TFormMain& form) : form_(form) { form_.setBusy(true); }
+    ~BusyScope() { form_.setBusy(false); }
+    BusyScope(const BusyScope&) = delete;
+    BusyScope& operator=(const BusyScope&) = delete;
+
+private:
+    TFormMain& form_;
+};
+
+TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKomm& komm,
+                     TFormMInfo& progress)
+    : ui_(ui), shell_(shell), store_(store), komm_(komm),
+      progress_(progress), exportServices_{ui, shell, store, localeSettings(store)},
+      Export(exportServices_, this, StringGrid1), FormStorage1(store, *this) {
     Caption = "TEV OVENA";
     ClientWidth = 611;
     ClientHeight = 380;
@@ -57,41 +67,34 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
     StringGrid1.FixedRows = 1;
     for (int col = 0; col < StringGrid1.ColCount(); ++col)
         StringGrid1.SetColWidth(col, StringGrid1.DefaultColWidth);
-    Memo1.Visible = false;
-    for (std::size_t i = 0; i < Listboxfields.Items.size(); ++i)
-        Listboxfields.Items[i] = FieldListTexts[i];
-    Listboxfields.Checked.fill(true);
-    SetProcedures(nullptr);
+    Readout.Memo1.Visible = false;
 }
 
-TFormMain::~TFormMain() {
-    // A window that was shown but never closed properly still keeps its settings.
-    if (shown_ && !settingsSaved_)
-        SaveStoredSettings();
-}
-
-void TFormMain::SetProcedures(InstrumentProcedures* procedures) {
-    procedures_ = procedures;
-    BtExecuteExport.Enabled = BtInfo.Enabled = RxSpeedButton1.Enabled = procedures != nullptr;
-    changed();
-}
+// A window that was shown but never closed properly still keeps its settings: FormStorage1
+// saves them as it goes.
+TFormMain::~TFormMain() = default;
 
 void TFormMain::Show() {
-    RestoreStoredSettings();
+    FormStorage1.Restore();
+    ApplyExportOptions(*this, Export.ExportStringGrid1);
     FormShow();
-    shown_ = true;
     ui_.showForm(*this);
 }
 
 void TFormMain::Close() {
+    if (Busy)
+        return;
     FormClose();
-    SaveStoredSettings();
+    std::string error;
+    FormStorage1.Placement.Visible = Visible;
+    if (!FormStorage1.Save(&error))
+        reportStoreError(error);
     ui_.hideForm(*this);
 }
 
 void TFormMain::FormCreate() {
     ConfigVisited = false;
-    InstrumentSerial.clear();
+    Readout.InstrumentSerial.clear();
     ProgramDir = directoryOf(programFilePath());
     TabsVisible = false;
     ActivePage = TabSheet::TabIntro;
@@ -127,29 +130,31 @@ void TFormMain::FormClose() {
 }
 
 void TFormMain::BtExecuteExportClick() {
-    if (!procedures_)
+    if (Busy)
         return;
-    procedures_->ClearTable();
-    procedures_->ReadInstrument();
+    ClearTable(StringGrid1);
+    runProcedure(&ReadInstrument);
 }
 
 void TFormMain::BtInfoClick() {
-    if (procedures_)
-        procedures_->ShowInstrumentInfo();
+    runProcedure(&ShowInstrumentInfo);
 }
 
 void TFormMain::RxSpeedButton1Click() {
-    if (procedures_)
-        procedures_->ClearInstrumentMemory();
+    runProcedure(&ClearInstrumentMemory);
 }
 
 void TFormMain::SpItReaddataClick() {
+    if (Busy)
+        return;
     saveFieldSelectionIfVisited();
     ActivePage = TabSheet::TabTEV640;
     changed();
 }
 
 void TFormMain::BtKonfigClick() {
+    if (Busy)
+        return;
     ActivePage = TabSheet::TabKonfig;
     SelectPort();
     ConfigVisited = true;
@@ -157,14 +162,35 @@ void TFormMain::BtKonfigClick() {
 }
 
 void TFormMain::BtHelpClick() {
+    if (Busy)
+        return;
     saveFieldSelectionIfVisited();
     OpenHelp();
 }
 
 void TFormMain::btCloseClick() {
+    if (Busy)
+        return;
     saveFieldSelectionIfVisited();
     SelectPort();
     Close();
+}
+
+void TFormMain::CBHeaderClick() {
+    ApplyExportOptions(*this, Export.ExportStringGrid1);
+    changed();
+}
+
+void TFormMain::CBDimensionClick() {
+    CBHeaderClick();
+}
+
+void TFormMain::CBtimestampClick() {
+    CBHeaderClick();
+}
+
+void TFormMain::CBNumberRowsClick() {
+    CBHeaderClick();
 }
 
 void TFormMain::PortButtonClick(std::size_t index) {
@@ -194,7 +220,7 @@ void TFormMain::SelectPort() {
 
 void TFormMain::OpenHelp() {
     HourglassCursor hourglass(ui_);
-    OpenDocument(ui_, shell_, helpDocumentPath(ProgramDir));
+    OpenDocument(ui_, shell_, ProgramDir + "Ovena Help.pdf");
 }
 
 void TFormMain::LoadFieldSelection() {
@@ -204,20 +230,7 @@ void TFormMain::LoadFieldSelection() {
 void TFormMain::SaveFieldSelection() {
     std::string error;
     if (!ovena::SaveFieldSelection(store_, Listboxfields, &error))
-        std::cerr << "ovena: " << error << '\n';
-}
-
-void TFormMain::RestoreStoredSettings() {
-    if (auto text = store_.readString(SettingsKey, GroupBox2TagName))
-        if (auto tag = parseDecimal(*text))
-            GroupBox2.Tag = *tag;
-    changed();
-}
-
-void TFormMain::SaveStoredSettings() {
-    store_.writeString(SettingsKey, GroupBox2TagName, std::to_string(GroupBox2.Tag));
-    persistStore();
-    settingsSaved_ = true;
+        reportStoreError(error);
 }
 
 void TFormMain::saveFieldSelectionIfVisited() {
@@ -227,10 +240,40 @@ void TFormMain::saveFieldSelectionIfVisited() {
     ConfigVisited = false;
 }
 
-void TFormMain::persistStore() {
-    std::string error;
-    if (!store_.save(&error))
-        std::cerr << "ovena: " << error << '\n';
+void TFormMain::setBusy(bool busy) {
+    Busy = busy;
+    for (Button* button : {&BtExecuteExport, &BtInfo, &RxSpeedButton1})
+        button->Enabled = !busy;
+    for (SpeedItem* item : {&btClose, &BtHelp, &SpItReaddata, &BtKonfig})
+        item->Enabled = !busy;
+    changed();
+}
+
+void TFormMain::runProcedure(void (*procedure)(ProcedureHost&)) {
+    if (Busy)
+        return;
+    BusyScope busy(*this);
+    ProcedureHost host = procedureHost();
+    procedure(host);
+}
+
+ProcedureHost TFormMain::procedureHost() {
+    return ProcedureHost{ui_,
+                         komm_,
+                         progress_,
+                         Readout,
+                         [this] { SelectPort(); },
+                         [this] { return cbsvers.Checked; },
+                         [this] { Export.BuildTable(Readout, *this); },
+                         [this](const std::vector<std::string>& lines, const std::string& caption) {
+                             showInfoBox(lines, caption);
+                         }};
+}
+
+void TFormMain::showInfoBox(const std::vector<std::string>& lines, const std::string& caption) {
+    TAboutBox box(ui_);
+    box.SetInfo(lines, caption);
+    box.ShowModal();
 }
 
 } // namespace ovena

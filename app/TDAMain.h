@@ -1,20 +1,25 @@
 #pragma once
 
 #include "app/Controls.h"
+#include "export/EC_Main.h"
 #include "platform/Components.h"
 #include "platform/Form.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/UiServices.h"
-#include "table/FieldCatalogue.h"
+#include "procedures/InstrumentData.h"
+#include "procedures/MainExport.h"
+#include "procedures/Procedures.h"
+#include "table/OutputSettings.h"
+#include "table/SettingsPersistence.h"
 
-#include <array>
 #include <string>
 #include <vector>
 
 namespace ovena {
 
 class TFormKomm;
+class TFormMInfo;
 
 // A button of the command bar: the text on the button, the item's own caption and the hint.
 struct SpeedItem {
@@ -30,27 +35,24 @@ struct TextSection {
     std::vector<std::string> Lines;
 };
 
-// The work behind the TEV640 page's three buttons: emptying the table, the readout, the info
-// and the clear-memory procedures. The main window calls it; until one is installed those
-// three buttons are disabled, so nothing pretends to read an instrument.
-class InstrumentProcedures {
-public:
-    virtual ~InstrumentProcedures() = default;
-    virtual void ClearTable() = 0;
-    virtual void ReadInstrument() = 0;
-    virtual void ShowInstrumentInfo() = 0;
-    virtual void ClearInstrumentMemory() = 0;
-};
+// The main window: the command bar, the pages Intro, TEV640 and Konfiguration (whose settings
+// controls are the OutputSettings members), the COM port buttons, the working table, the data of
+// the last readout and the three instrument procedures with the export that ends a readout.
+class TFormMain : public Form, public OutputSettings {
+    // First, as the export below is built on them.
+    UiServices& ui_;
+    Shell& shell_;
+    SettingsStore& store_;
+    TFormKomm& komm_;
+    TFormMInfo& progress_;
+    ExportServices exportServices_;
 
-// The main window: the command bar, the pages Intro, TEV640 and Konfiguration, the COM port
-// buttons, the working table and the record lines of the last readout.
-class TFormMain : public Form {
 public:
     enum class TabSheet { TabIntro, TabTEV640, TabKonfig };
 
-    static constexpr int FuelNamesMax = 60;
-
-    TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKomm& komm);
+    // `progress` is the progress dialog of the procedures; the window only keeps references.
+    TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKomm& komm,
+              TFormMInfo& progress);
     ~TFormMain() override;
     TFormMain(const TFormMain&) = delete;
     TFormMain& operator=(const TFormMain&) = delete;
@@ -76,28 +78,29 @@ public:
     Button RxSpeedButton1{"Clear Memory"};
 
     Label ConfigTitle{"Configuration"};
-    GroupBox GroupBox2{"Comports", "Select the Comport, which you are using for TEV 640", 0};
+    Label FieldsLabel{std::string(FieldsLabelCaption)};
+    Label HeaderGroup{std::string(HeaderGroupCaption)};
     // One button per COM port present, in ascending port order.
     std::vector<RadioButton> PortButtons;
-    CheckListBox<FieldCount> Listboxfields;
 
     StringGrid StringGrid1;
-    Memo Memo1;
-
-    // Working data of a readout.
-    std::string InstrumentSerial;
-    std::array<std::string, FuelNamesMax + 1> FuelNames; // numbered 1 to 60; [0] unused
-    int FuelCount = 0;
+    // What the last readout collected: serial number, fuel names and record lines (Memo1).
+    InstrumentData Readout;
+    MainExport Export;
+    FormStorage FormStorage1;
 
     bool ConfigVisited = false;
+    // Set while an instrument procedure (or the export that ends a readout) runs: the procedure
+    // and page buttons are disabled and their handlers do nothing, so that no second procedure
+    // starts inside the first one's waiting loops and the window cannot close under it.
+    bool Busy = false;
     // The program's folder with its trailing "/"; set by FormCreate.
     std::string ProgramDir;
-
-    void SetProcedures(InstrumentProcedures* procedures);
 
     // Showing the window: the stored settings are restored first, then FormShow runs.
     void Show();
     // Closing the window, which ends the program: FormClose, then the stored settings are saved.
+    // Refused while a procedure runs.
     void Close();
 
     void FormCreate();
@@ -110,6 +113,11 @@ public:
     void BtKonfigClick();
     void BtHelpClick();
     void btCloseClick();
+    // The header check boxes and the generation check box, after the view set their tick mark.
+    void CBHeaderClick();
+    void CBDimensionClick();
+    void CBtimestampClick();
+    void CBNumberRowsClick();
     // A COM port button clicked on the configuration page: it becomes the selected one.
     void PortButtonClick(std::size_t index);
 
@@ -121,21 +129,15 @@ public:
     void LoadFieldSelection();
     void SaveFieldSelection();
 
-    // The configuration page's stored control values (key "Software\TEV\Ovena\Settings").
-    void RestoreStoredSettings();
-    void SaveStoredSettings();
-
 private:
-    void saveFieldSelectionIfVisited();
-    void persistStore();
+    class BusyScope;
 
-    UiServices& ui_;
-    Shell& shell_;
-    SettingsStore& store_;
-    TFormKomm& komm_;
-    InstrumentProcedures* procedures_ = nullptr;
-    bool shown_ = false;
-    bool settingsSaved_ = false;
+    void saveFieldSelectionIfVisited();
+    void setBusy(bool busy);
+    // Runs one instrument procedure with the window busy.
+    void runProcedure(void (*procedure)(ProcedureHost&));
+    ProcedureHost procedureHost();
+    void showInfoBox(const std::vector<std::string>& lines, const std::string& caption);
 };
 
 } // namespace ovena

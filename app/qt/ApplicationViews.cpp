@@ -1,6 +1,8 @@
 #include "ApplicationViews.h"
 
 #include "app/qt/AboutView.h"
+#include "app/qt/ExportChoiceView.h"
+#include "app/qt/ExportProgressView.h"
 #include "app/qt/MInfoView.h"
 #include "app/qt/MainView.h"
 #include "app/qt/QtUiServices.h"
@@ -13,6 +15,8 @@ void registerApplicationViews(QtUiServices& ui) {
     ui.registerView<TFormMain, MainView>();
     ui.registerView<TFormMInfo, MInfoView>();
     ui.registerView<TAboutBox, AboutView>();
+    ui.registerView<TExportChoiceForm, ExportChoiceView>();
+    ui.registerTransientView<TProgressForm, ExportProgressView>();
 }
 
 void installFontSubstitutes() {

@@ -2,12 +2,16 @@
 
 #include "app/qt/QtText.h"
 
+#include <QButtonGroup>
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
 #include <QTabWidget>
@@ -176,6 +180,8 @@ QWidget* MainView::buildTev640Page() {
     return page;
 }
 
+// The configuration page, 500 x 380: the date, year and decimal choices and the header options
+// on the left, the field list in the middle, the generation box and the COM ports on the right.
 QWidget* MainView::buildConfigPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabKonfig"));
@@ -185,11 +191,81 @@ QWidget* MainView::buildConfigPage() {
     auto* title = label(page, qtText(form_.ConfigTitle.Caption), QColor(128, 0, 0), titleFont);
     title->setObjectName(QStringLiteral("ConfigTitle"));
     title->setGeometry(10, 8, 300, 22);
+
+    buildRadioGroup(page, form_.RadioGroup1, "RadioGroup1", QRect(10, 34, 170, 110), 1);
+    buildRadioGroup(page, form_.RadioGroup2, "RadioGroup2", QRect(10, 148, 170, 42), 2);
+    buildRadioGroup(page, form_.RadioGroup3, "RadioGroup3", QRect(10, 194, 170, 42), 2);
+
+    auto* header = new QGroupBox(qtText(form_.HeaderGroup.Caption), page);
+    header->setObjectName(QStringLiteral("HeaderGroup"));
+    header->setGeometry(10, 240, 170, 100);
+    buildCheckBox(header, form_.CBHeader, "CBHeader", QRect(10, 18, 150, 18),
+                  &TFormMain::CBHeaderClick);
+    buildCheckBox(header, form_.CBDimension, "CBDimension", QRect(26, 38, 134, 18),
+                  &TFormMain::CBDimensionClick);
+    buildCheckBox(header, form_.CBtimestamp, "CBtimestamp", QRect(10, 58, 150, 18),
+                  &TFormMain::CBtimestampClick);
+    buildCheckBox(header, form_.CBNumberRows, "CBNumberRows", QRect(10, 78, 150, 18),
+                  &TFormMain::CBNumberRowsClick);
+
+    auto* fieldsLabel = new QLabel(qtText(form_.FieldsLabel.Caption), page);
+    fieldsLabel->setObjectName(QStringLiteral("FieldsLabel"));
+    fieldsLabel->setGeometry(190, 34, 170, 16);
+    listboxfields_ = new QListWidget(page);
+    listboxfields_->setObjectName(QStringLiteral("Listboxfields"));
+    listboxfields_->setGeometry(190, 52, 170, 318);
+    for (const std::string& text : form_.Listboxfields.Items) {
+        auto* item = new QListWidgetItem(qtText(text), listboxfields_);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    }
+    QObject::connect(listboxfields_, &QListWidget::itemChanged, listboxfields_,
+                     [this](QListWidgetItem* item) {
+                         const int row = listboxfields_->row(item);
+                         if (row >= 0 && row < static_cast<int>(form_.Listboxfields.Checked.size()))
+                             form_.Listboxfields.Checked[static_cast<std::size_t>(row)] =
+                                 item->checkState() == Qt::Checked;
+                     });
+
+    buildCheckBox(page, form_.cbsvers, "cbsvers", QRect(370, 52, 128, 18),
+                  &TFormMain::CBHeaderClick);
+
     groupBox2_ = new QGroupBox(qtText(form_.GroupBox2.Caption), page);
     groupBox2_->setObjectName(QStringLiteral("GroupBox2"));
     groupBox2_->setToolTip(qtText(form_.GroupBox2.Hint));
     groupBox2_->setGeometry(form_.ClientWidth - SpeedBarWidth - 130, 200, 120, 169);
     return page;
+}
+
+void MainView::buildRadioGroup(QWidget* page, RadioGroup& group, const char* name,
+                               const QRect& frame, int columns) {
+    auto* box = new QGroupBox(qtText(group.Caption), page);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setGeometry(frame);
+    auto* buttons = new QButtonGroup(box);
+    const int width = (frame.width() - 16) / columns;
+    for (std::size_t i = 0; i < group.Items.size(); ++i) {
+        auto* button = new QRadioButton(qtText(group.Items[i]), box);
+        button->setObjectName(QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(i));
+        const int row = static_cast<int>(i) / columns;
+        const int column = static_cast<int>(i) % columns;
+        button->setGeometry(8 + column * width, 18 + row * 18, width, 17);
+        buttons->addButton(button, static_cast<int>(i));
+    }
+    QObject::connect(buttons, &QButtonGroup::idClicked, box,
+                     [&group](int index) { group.ItemIndex = index; });
+    radioGroups_.emplace_back(buttons, &group);
+}
+
+void MainView::buildCheckBox(QWidget* parent, CheckBox& box, const char* name, const QRect& frame,
+                             void (TFormMain::*handler)()) {
+    auto* check = new QCheckBox(qtText(box.Caption), parent);
+    check->setObjectName(QString::fromLatin1(name));
+    check->setGeometry(frame);
+    QObject::connect(check, &QCheckBox::clicked, check, [this, &box, handler](bool checked) {
+        box.Checked = checked;
+        (form_.*handler)();
+    });
+    checkBoxes_.emplace_back(check, &box);
 }
 
 void MainView::rebuildPortButtons() {
@@ -227,6 +303,27 @@ void MainView::refresh() {
         portButtons_[i]->setChecked(form_.PortButtons[i].Checked);
         portButtons_[i]->setVisible(form_.PortButtons[i].Visible);
     }
+    refreshConfigPage();
+}
+
+void MainView::refreshConfigPage() {
+    for (auto& [buttons, group] : radioGroups_) {
+        // An index outside the choices shows none of them checked.
+        QAbstractButton* chosen = buttons->button(group->ItemIndex);
+        buttons->setExclusive(chosen != nullptr);
+        for (QAbstractButton* button : buttons->buttons())
+            button->setChecked(button == chosen);
+        buttons->setExclusive(true);
+    }
+    for (auto& [check, state] : checkBoxes_) {
+        check->setChecked(state->Checked);
+        check->setEnabled(state->Enabled);
+    }
+    const QSignalBlocker blocker(listboxfields_);
+    for (int row = 0; row < listboxfields_->count(); ++row)
+        listboxfields_->item(row)->setCheckState(
+            form_.Listboxfields.Checked[static_cast<std::size_t>(row)] ? Qt::Checked
+                                                                       : Qt::Unchecked);
 }
 
 } // namespace ovena

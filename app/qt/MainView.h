@@ -8,7 +8,10 @@
 #include <memory>
 #include <vector>
 
+class QButtonGroup;
+class QCheckBox;
 class QGroupBox;
+class QListWidget;
 class QRadioButton;
 class QTabWidget;
 class QToolButton;
@@ -32,7 +35,12 @@ private:
     QWidget* buildIntroPage();
     QWidget* buildTev640Page();
     QWidget* buildConfigPage();
+    void buildRadioGroup(QWidget* page, RadioGroup& group, const char* name, const QRect& frame,
+                         int columns);
+    void buildCheckBox(QWidget* parent, CheckBox& box, const char* name, const QRect& frame,
+                       void (TFormMain::*handler)());
     void rebuildPortButtons();
+    void refreshConfigPage();
 
     TFormMain& form_;
     std::unique_ptr<FormWindow<TFormMain>> window_;
@@ -41,6 +49,9 @@ private:
     QTabWidget* pages_ = nullptr;
     QGroupBox* groupBox2_ = nullptr;
     std::vector<QRadioButton*> portButtons_;
+    std::vector<std::pair<QButtonGroup*, RadioGroup*>> radioGroups_;
+    std::vector<std::pair<QCheckBox*, CheckBox*>> checkBoxes_;
+    QListWidget* listboxfields_ = nullptr;
 };
 
 } // namespace ovena

@@ -13,15 +13,22 @@ namespace ovena {
 class QtFormView : public FormView {
 public:
     explicit QtFormView(Form& form) : form_(form) { form_.attachView(this); }
-    ~QtFormView() override { form_.attachView(nullptr); }
+    ~QtFormView() override { detach(); }
     QtFormView(const QtFormView&) = delete;
     QtFormView& operator=(const QtFormView&) = delete;
 
     virtual QWidget* widget() = 0;
     Form& form() const { return form_; }
+    // Stops the view from touching its form, which may die before the view does.
+    void detach() {
+        if (attached_)
+            form_.attachView(nullptr);
+        attached_ = false;
+    }
 
 private:
     Form& form_;
+    bool attached_ = true;
 };
 
 } // namespace ovena

@@ -214,6 +214,13 @@ void QtUiServices::hideForm(Form& form) {
         dialog->done(QDialog::Accepted);
     else
         widget->close();
+    if (transientTypes_.count(typeid(form)) == 0)
+        return;
+    // Hiding may come from the view's own key or close handler: the view goes once that returns.
+    std::shared_ptr<QtFormView> view(std::move(found->second));
+    views_.erase(found);
+    view->detach();
+    QTimer::singleShot(0, &context_, [view] {});
 }
 
 void QtUiServices::setFormEnabled(Form& form, bool enabled) {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <typeindex>
 
@@ -29,6 +30,12 @@ public:
         registerView(typeid(FormType), [this](Form& form) -> std::unique_ptr<QtFormView> {
             return std::make_unique<ViewType>(static_cast<FormType&>(form), *this);
         });
+    }
+    // A form made for one use (the export's progress window) loses its view when it is hidden,
+    // as it may die right after.
+    template <class FormType, class ViewType> void registerTransientView() {
+        registerView<FormType, ViewType>();
+        transientTypes_.insert(typeid(FormType));
     }
     void registerView(std::type_index formType, ViewFactory factory);
     // The form's view, made on first use. Throws std::logic_error for a form type without a
@@ -59,6 +66,7 @@ public:
 private:
     std::map<std::type_index, ViewFactory> factories_;
     std::map<Form*, std::unique_ptr<QtFormView>> views_;
+    std::set<std::type_index> transientTypes_;
     std::map<TimerId, QTimer*> timers_;
     TimerId nextTimerId_ = 1;
     std::function<void()> activationHandler_;

@@ -71,16 +71,16 @@ TEST(ProgressDialog, CancelClosesAndIsClearedByTheNextStart) {
     TFormMInfo progress(ui);
     progress.StartProgress("T", true);
     progress.BtAbbruchClick();
-    EXPECT_TRUE(progress.Cancelled);
+    EXPECT_TRUE(progress.Cancelled());
     EXPECT_FALSE(progress.Visible);
 
     progress.SetProgress(4); // the readout's next step shows it again
     EXPECT_TRUE(progress.Visible);
     EXPECT_EQ(progress.Progress.Position, 4);
-    EXPECT_TRUE(progress.Cancelled);
+    EXPECT_TRUE(progress.Cancelled());
 
     progress.StartProgress("T", true);
-    EXPECT_FALSE(progress.Cancelled);
+    EXPECT_FALSE(progress.Cancelled());
 }
 
 TEST(InfoBox, ShowsTheLinesFromTheLastToTheFirst) {

@@ -181,28 +181,5 @@ TEST_F(MainWindow, TheProgramFolderEndsWithASeparator) {
     EXPECT_TRUE(std::filesystem::exists(main().ProgramDir + "app_tests"));
 }
 
-TEST_F(MainWindow, ProcedureButtonsWaitForTheProcedures) {
-    struct Recorder : InstrumentProcedures {
-        std::vector<std::string> calls;
-        void ClearTable() override { calls.push_back("ClearTable"); }
-        void ReadInstrument() override { calls.push_back("ReadInstrument"); }
-        void ShowInstrumentInfo() override { calls.push_back("ShowInstrumentInfo"); }
-        void ClearInstrumentMemory() override { calls.push_back("ClearInstrumentMemory"); }
-    } procedures;
-    PseudoPorts ports{};
-    start();
-    EXPECT_FALSE(main().BtExecuteExport.Enabled);
-    main().BtExecuteExportClick();
-
-    main().SetProcedures(&procedures);
-    EXPECT_TRUE(main().BtExecuteExport.Enabled && main().BtInfo.Enabled &&
-                main().RxSpeedButton1.Enabled);
-    main().BtExecuteExportClick();
-    main().BtInfoClick();
-    main().RxSpeedButton1Click();
-    EXPECT_THAT(procedures.calls, ElementsAre("ClearTable", "ReadInstrument", "ShowInstrumentInfo",
-                                              "ClearInstrumentMemory"));
-}
-
 } // namespace
 } // namespace ovena

@@ -2,14 +2,11 @@
 
 #include "platform/ConfigPaths.h"
 #include "platform/SettingsStore.h"
+#include "table/SettingsPersistence.h"
 
 #include <string>
 
 namespace ovena::test {
-
-// Where the main window keeps its control values and the field selection.
-inline constexpr const char* SettingsKey = "Software\\TEV\\Ovena\\Settings";
-inline constexpr const char* FieldsKey = "Software\\TEV\\Ovena\\Fields";
 
 inline std::string fieldValueName(int field) {
     return std::string("OVENA\\FIELDS\\FIELD") + (field < 10 ? "0" : "") + std::to_string(field);

@@ -60,7 +60,7 @@ TEST_F(DialogViews, TheBarReplacesTheStatusAndCancelHidesTheWindow) {
     auto* cancel = window->findChild<QPushButton*>("BtAbbruch");
     EXPECT_EQ(cancel->text(), "&Abbruch");
     cancel->click();
-    EXPECT_TRUE(progress.Cancelled);
+    EXPECT_TRUE(progress.Cancelled());
     EXPECT_FALSE(window->isVisible());
     ui.releaseViews();
 }

@@ -7,7 +7,9 @@
 #include "platform/Shell.h"
 #include "support/TestEnvironment.h"
 
+#include <QCheckBox>
 #include <QGroupBox>
+#include <QListWidget>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScreen>
@@ -230,12 +232,51 @@ TEST_F(MainViewTest, HelpOpensTheGeneratedDocumentInTheRegisteredViewer) {
 TEST_F(MainViewTest, ProcedureButtonsFollowTheirState) {
     PseudoPorts ports{};
     start();
-    EXPECT_FALSE(child("BtExecuteExport")->isEnabled());
-    EXPECT_FALSE(child("BtInfo")->isEnabled());
-    EXPECT_FALSE(child("RxSpeedButton1")->isEnabled());
-    forms->FormMain.BtInfo.Enabled = true;
-    forms->FormMain.changed();
+    EXPECT_TRUE(child("BtExecuteExport")->isEnabled());
     EXPECT_TRUE(child("BtInfo")->isEnabled());
+    EXPECT_TRUE(child("RxSpeedButton1")->isEnabled());
+    forms->FormMain.BtInfo.Enabled = false;
+    forms->FormMain.BtKonfig.Enabled = false;
+    forms->FormMain.changed();
+    EXPECT_FALSE(child("BtInfo")->isEnabled());
+    EXPECT_FALSE(child("BtKonfig")->isEnabled());
+}
+
+TEST_F(MainViewTest, TheConfigurationPageShowsAndChangesTheSettings) {
+    PseudoPorts ports{};
+    start();
+    click("BtKonfig");
+    TFormMain& form = forms->FormMain;
+    EXPECT_EQ(child<QGroupBox>("RadioGroup1")->title(), "Date Time format");
+    EXPECT_TRUE(child<QRadioButton>("RadioGroup1_0")->isChecked());
+    EXPECT_EQ(child<QRadioButton>("RadioGroup1_4")->text(), "ccyy/mm/dd hh:mm");
+    EXPECT_TRUE(child<QRadioButton>("RadioGroup2_1")->isChecked()) << "YY";
+    EXPECT_TRUE(child<QRadioButton>("RadioGroup3_0")->isChecked()) << "Comma";
+    EXPECT_EQ(child<QGroupBox>("HeaderGroup")->title(), "Header");
+    EXPECT_EQ(child<QCheckBox>("cbsvers")->text(), "TEV 640 Vers 2.x, 3.x");
+
+    auto* fields = child<QListWidget>("Listboxfields");
+    ASSERT_EQ(fields->count(), 24);
+    EXPECT_EQ(fields->item(4)->text(), "T - combustion air ");
+    EXPECT_EQ(fields->item(4)->checkState(), Qt::Checked);
+    fields->item(5)->setCheckState(Qt::Unchecked);
+    EXPECT_FALSE(form.Listboxfields.Checked[5]);
+
+    click("RadioGroup2_0");
+    EXPECT_EQ(form.RadioGroup2.ItemIndex, 0);
+
+    EXPECT_FALSE(child<QCheckBox>("CBDimension")->isEnabled());
+    click("CBHeader");
+    EXPECT_TRUE(form.CBHeader.Checked);
+    EXPECT_TRUE(child<QCheckBox>("CBDimension")->isEnabled());
+    click("CBDimension");
+    click("CBHeader");
+    EXPECT_FALSE(child<QCheckBox>("CBDimension")->isEnabled());
+    EXPECT_TRUE(child<QCheckBox>("CBDimension")->isChecked()) << "greyed, the tick mark stays";
+
+    // Leaving the page saves the field selection.
+    click("SpItReaddata");
+    EXPECT_EQ(storedSettings().readInteger(FieldsKey, fieldValueName(5)), 0u);
 }
 
 } // namespace

@@ -15,10 +15,12 @@ inline QApplication& qtApplication() {
     static int argc = 1;
     static char name[] = "app_gui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
+    // Never destroyed: its clean-up at exit would run after Qt's own statics (the icon theme's
+    // caches among them) are gone.
+    static QApplication* application = new QApplication(argc, argv);
     static bool fonts = (installFontSubstitutes(), true);
     (void)fonts;
-    return application;
+    return *application;
 }
 
 // Runs `action` on the next modal window (a message box, a dialog) once it is up: what a
