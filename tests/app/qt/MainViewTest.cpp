@@ -206,7 +206,9 @@ TEST_F(MainViewTest, HelpOpensTheGeneratedDocumentInTheRegisteredViewer) {
     const std::string sandbox = test::sandboxFolder();
     const std::string opened = sandbox + "/opened";
     const std::string viewer = sandbox + "/viewer.sh";
-    test::writeFile(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + "\n");
+    // The viewer renames its record into place, so the test never reads it half written.
+    test::writeFile(viewer, "#!/bin/sh\nprintf '%s' \"$1\" > " + opened + ".part && mv " + opened +
+                                ".part " + opened + "\n");
     fs::permissions(viewer, fs::perms::owner_all);
     fs::create_directories(sandbox + "/data/applications");
     test::writeFile(sandbox + "/data/applications/ovena-test-viewer.desktop",
