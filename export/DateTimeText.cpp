@@ -118,19 +118,22 @@ DateOrder dateOrder(std::string_view shortDate) {
 std::optional<double> scanDate(Scanner& in, const LocaleSettings& locale, int currentYear) {
     std::array<int, 3> parts{};
     std::array<int, 3> digits{};
-    int count = 0;
-    for (; count < 3; ++count) {
-        auto value = in.number(&digits[static_cast<std::size_t>(count)]);
-        if (!value)
-            return std::nullopt;
-        parts[static_cast<std::size_t>(count)] = *value;
-        if (count < 2 && !in.separator(locale.sDate)) {
-            ++count;
-            break;
-        }
-    }
-    if (count < 2)
+    auto first = in.number(&digits[0]);
+    if (!first || !in.separator(locale.sDate))
         return std::nullopt;
+    auto second = in.number(&digits[1]);
+    if (!second)
+        return std::nullopt;
+    parts[0] = *first;
+    parts[1] = *second;
+    int count = 2;
+    if (in.separator(locale.sDate)) {
+        auto third = in.number(&digits[2]);
+        if (!third)
+            return std::nullopt;
+        parts[2] = *third;
+        count = 3;
+    }
     int y = currentYear, m = 0, d = 0, yearDigits = 4;
     const DateOrder order = dateOrder(locale.sShortDate);
     if (count == 2) {

@@ -54,7 +54,7 @@ void Simulator::run(int stopFd) {
         sendDueBytes(now);
         hangUpWhenDelivered(now);
 
-        pollfd fds[2] = {{stopFd, POLLIN, 0}, {-1, 0, 0}};
+        pollfd fds[3] = {{stopFd, POLLIN, 0}, {-1, 0, 0}, {terminal_.watch(), POLLIN, 0}};
         if (terminal_.isOpen()) {
             fds[1].fd = terminal_.master();
             fds[1].events =
@@ -67,13 +67,15 @@ void Simulator::run(int stopFd) {
             limit = {static_cast<time_t>(ns / 1'000'000'000),
                      static_cast<long>(ns % 1'000'000'000)};
         }
-        if (ppoll(fds, 2, wait >= Clock::duration::zero() ? &limit : nullptr, nullptr) < 0) {
+        if (ppoll(fds, 3, wait >= Clock::duration::zero() ? &limit : nullptr, nullptr) < 0) {
             if (errno == EINTR)
                 continue;
             throw std::runtime_error("waiting for the device failed");
         }
         if (fds[0].revents)
             return;
+        // Before the commands: a client's open comes before what it sends, its close after.
+        followClients();
         if (fds[1].revents & (POLLERR | POLLHUP | POLLNVAL)) {
             // Cannot happen while the device is held open; never spin on it if it does.
             terminal_.hangUp();
@@ -95,6 +97,16 @@ ReplyPacer::Clock::duration Simulator::timeout(Clock::time_point now) const {
     if (pacer_.empty() || waitingToWrite_)
         return Clock::duration(-1);
     return std::max(pacer_.nextDue() - now, Clock::duration::zero());
+}
+
+void Simulator::followClients() {
+    for (const auto event : terminal_.sessionEvents()) {
+        const bool began = event == PseudoTerminal::SessionEvent::Began;
+        sessions_ += began;
+        if (verbose_)
+            out_ << "Session " << sessions_ << (began ? ": device opened" : ": device closed")
+                 << std::endl;
+    }
 }
 
 void Simulator::readCommands() {
@@ -139,6 +151,10 @@ void Simulator::sendDueBytes(Clock::time_point now) {
     const std::string bytes = pacer_.due(now);
     if (bytes.empty())
         return;
+    if (!terminal_.inSession()) {
+        pacer_.sent(bytes.size()); // the instrument talks to a closed port
+        return;
+    }
     const ssize_t written = ::write(terminal_.master(), bytes.data(), bytes.size());
     if (written > 0)
         pacer_.sent(static_cast<std::size_t>(written));

@@ -20,7 +20,8 @@ struct SimulatorSettings {
 
 // Serves the instrument on the pseudo-terminal: reads commands ended by a carriage return,
 // answers them through the instrument with the faults and the pace asked for, and keeps
-// going across any number of client sessions until told to stop. Waiting is poll-based.
+// going across any number of client sessions until told to stop. Like a real line, bytes sent
+// while no client has the device open are lost. Waiting is poll-based.
 class Simulator {
 public:
     // Throws std::runtime_error when the log file cannot be written.
@@ -33,6 +34,7 @@ public:
 private:
     using Clock = ReplyPacer::Clock;
 
+    void followClients();
     void readCommands();
     void handleCommand(const std::string& command);
     void sendDueBytes(Clock::time_point now);
@@ -49,6 +51,7 @@ private:
     std::ostream& out_;
 
     std::string command_;
+    int sessions_ = 0;
     bool waitingToWrite_ = false;
     bool hangUpPending_ = false;
     std::optional<Clock::time_point> drainStart_;

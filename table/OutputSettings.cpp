@@ -1,5 +1,7 @@
 #include "table/OutputSettings.h"
 
+#include "export/EC_Main.h"
+
 namespace ovena {
 
 OutputSettings::OutputSettings() {
@@ -25,9 +27,19 @@ OutputSettings::OutputSettings() {
     GroupBox2.Tag = 0;
 }
 
-HeaderExportOptions ApplyExportOptions(OutputSettings& settings) {
+void ApplyExportOptions(OutputSettings& settings, TExportXComponent& exporter) {
     settings.CBDimension.Enabled = settings.CBHeader.Checked;
-    return {settings.CBHeader.Checked, settings.CBtimestamp.Checked, settings.CBNumberRows.Checked};
+    TExportOptions options = exporter.Options();
+    const auto setOption = [&options](TExportOption option, bool on) {
+        if (on)
+            options.insert(option);
+        else
+            options.erase(option);
+    };
+    setOption(TExportOption::ShowColHeaders, settings.CBHeader.Checked);
+    setOption(TExportOption::TimeStamp, settings.CBtimestamp.Checked);
+    setOption(TExportOption::NumberRows, settings.CBNumberRows.Checked);
+    exporter.SetOptions(options);
 }
 
 } // namespace ovena

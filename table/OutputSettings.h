@@ -7,6 +7,8 @@
 
 namespace ovena {
 
+class TExportXComponent;
+
 // Captions of the configuration page's frames that hold the settings below.
 inline constexpr std::string_view HeaderGroupCaption = "Header";
 inline constexpr std::string_view FieldsLabelCaption = "Fields";
@@ -30,16 +32,9 @@ struct OutputSettings {
     GroupBox GroupBox2;                     // Tag: the chosen COM port number
 };
 
-// The export options the header check boxes switch; every other export option keeps its
-// configured value.
-struct HeaderExportOptions {
-    bool ShowColHeaders = false;
-    bool TimeStamp = false;
-    bool NumberRows = false;
-};
-
 // Enables "Insert units" exactly while "Insert Headline" is ticked (its tick mark stays as it
-// is) and answers the export options the check boxes select.
-HeaderExportOptions ApplyExportOptions(OutputSettings& settings);
+// is) and switches the export options ShowColHeaders, TimeStamp and NumberRows of `exporter`
+// with the header check boxes. Its other options keep their values.
+void ApplyExportOptions(OutputSettings& settings, TExportXComponent& exporter);
 
 } // namespace ovena

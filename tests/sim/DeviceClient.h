@@ -29,6 +29,8 @@ public:
     DeviceClient(const DeviceClient&) = delete;
     DeviceClient& operator=(const DeviceClient&) = delete;
 
+    int fd() const { return fd_; }
+
     void send(const std::string& command);
     Reply reply(std::chrono::milliseconds limit = 2s);
     // send, then reply: the reply text; an incomplete reply fails the test.

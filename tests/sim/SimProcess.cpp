@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 extern char** environ;
 
@@ -85,6 +86,13 @@ bool SimProcess::started(std::chrono::milliseconds limit) {
         return false;
     device_ = line.substr(8);
     return true;
+}
+
+std::string SimProcess::remainingOutput() {
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (readMore(out_, outBuffer_, deadline)) {
+    }
+    return std::exchange(outBuffer_, {});
 }
 
 std::string SimProcess::errorOutput() {

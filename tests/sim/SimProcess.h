@@ -22,10 +22,12 @@ public:
     bool started(std::chrono::milliseconds limit = 5s);
     // The device from the line "Device: ...".
     const std::string& device() const { return device_; }
+    pid_t pid() const { return pid_; }
 
     // The next output line, or empty after the time limit or the end of the output.
     std::string nextLine(std::chrono::milliseconds limit = 3s);
-    // Everything on stderr once the program has ended.
+    // The rest of stdout, and everything on stderr, once the program has ended.
+    std::string remainingOutput();
     std::string errorOutput();
 
     // Sends the signal and returns the exit status (or 128 + signal when it was killed).

@@ -11,6 +11,8 @@
 #include <csignal>
 #include <filesystem>
 #include <gmock/gmock.h>
+#include <sys/ioctl.h>
+#include <thread>
 
 namespace ovena::test {
 namespace {
@@ -181,6 +183,65 @@ TEST(SimReadout, TheDeviceSurvivesManySessionsAndKeepsItsState) {
     EXPECT_EQ(sim.stop(SIGINT), 0);
 }
 
+TEST(SimReadout, RepliesLeftUnreadWhenASessionEndsAreLostLikeOnARealPort) {
+    const std::string memoryFile = sandboxFolder() + "/memory.txt";
+    writeFile(memoryFile, "serial=64000001\nfirmware=V3.02\n");
+    SimProcess sim({"--memory", memoryFile, "--drip", "100", "--verbose"});
+    ASSERT_TRUE(sim.started());
+    sim.nextLine();
+    {
+        DeviceClient client(sim.device());
+        client.send("R004");
+        EXPECT_EQ(client.timedBytes(2, 1s).size(), 2u);
+    }
+    // The rest of the reply is sent to a closed port.
+    EXPECT_EQ(sim.nextLine(), "Session 1: device opened");
+    sim.nextLine(); // > R004
+    sim.nextLine(); // < 64000001
+    EXPECT_EQ(sim.nextLine(), "Session 1: device closed");
+    std::this_thread::sleep_for(1s);
+    DeviceClient client(sim.device());
+    client.send("R002");
+    EXPECT_EQ(client.reply(1500ms).text, "V3.02");
+}
+
+TEST(SimReadout, AReplyNobodyReadBeforeTheCloseIsDropped) {
+    SimProcess sim({"--records", "1", "--verbose"});
+    ASSERT_TRUE(sim.started());
+    sim.nextLine();
+    {
+        DeviceClient client(sim.device());
+        client.send("R301");
+        std::this_thread::sleep_for(200ms);
+    }
+    for (int i = 0; i < 4; ++i) // opened, command, reply, closed
+        sim.nextLine();
+    DeviceClient client(sim.device());
+    EXPECT_THAT(client.exchange("R004"), testing::StartsWith("640"));
+}
+
+TEST(SimReadout, ExclusiveModeOfAClientEndsWithItsSession) {
+    SimProcess sim({"--records", "1"});
+    ASSERT_TRUE(sim.started());
+    {
+        DeviceClient client(sim.device());
+        ASSERT_EQ(ioctl(client.fd(), TIOCEXCL), 0);
+    }
+    // Any user may open the device again (root could anyway): exclusive mode is off.
+    int exclusive = 1;
+    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    while (exclusive && std::chrono::steady_clock::now() < deadline) {
+        try {
+            DeviceClient client(sim.device());
+            ASSERT_EQ(ioctl(client.fd(), TIOCGEXCL, &exclusive), 0);
+        } catch (const std::runtime_error&) {
+        }
+        if (exclusive)
+            std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_EQ(exclusive, 0);
+}
+
 TEST(SimReadout, CommandLogHoldsEveryCommandAsReceivedAcrossSessions) {
     const std::string log = sandboxFolder() + "/commands.log";
     SimProcess sim({"--records", "1", "--log", log, "--silent-at", "R002"});
@@ -204,10 +265,16 @@ TEST(SimReadout, VerboseShowsCommandsAndReplies) {
     SimProcess sim({"--records", "0", "--verbose", "--fuels", "1"});
     ASSERT_TRUE(sim.started());
     EXPECT_THAT(sim.nextLine(), HasSubstr("0 records, 1 fuel names"));
-    DeviceClient client(sim.device());
-    client.exchange("R40101");
+    {
+        DeviceClient client(sim.device());
+        client.exchange("R40101");
+    }
+    EXPECT_EQ(sim.nextLine(), "Session 1: device opened");
     EXPECT_EQ(sim.nextLine(), "> R40101");
     EXPECT_EQ(sim.nextLine(), "< 01;0;Heiz\\xF6l EL");
+    EXPECT_EQ(sim.nextLine(), "Session 1: device closed");
+    DeviceClient client(sim.device());
+    EXPECT_EQ(sim.nextLine(), "Session 2: device opened");
 }
 
 } // namespace

@@ -1,4 +1,9 @@
 #include "table/OutputSettings.h"
+
+#include "export/EC_SGrid.h"
+#include "platform/SettingsStore.h"
+#include "platform/Shell.h"
+#include "support/FakeUi.h"
 #include "table/FieldCatalogue.h"
 
 #include <gtest/gtest.h>
@@ -56,32 +61,52 @@ TEST(OutputSettings, FirstStartDefaults) {
     EXPECT_EQ(s.GroupBox2.Tag, 0);
 }
 
+// A desktop without file associations: enough for an export component that never exports.
+class NoShell : public Shell {
+public:
+    std::optional<std::string> fileTypeForExtension(const std::string&) override { return {}; }
+    bool hasOpenCommand(const std::string&) override { return false; }
+    std::optional<std::string> defaultIcon(const std::string&) override { return {}; }
+    int openDocument(const std::string&) override { return 31; }
+};
+
 TEST(ApplyExportOptions, HeaderBoxesSwitchTheirOptionsAndGreyInsertUnits) {
+    test::FakeUi ui;
+    NoShell shell;
+    SettingsStore store;
+    ExportServices services{ui, shell, store, LocaleSettings{}};
+    TExportStringGrid exporter(services, nullptr);
+    const TExportOptions configured{TExportOption::DetailedMode,   TExportOption::NumberRows,
+                                    TExportOption::ShowColHeaders, TExportOption::ShowClipboardMsg,
+                                    TExportOption::ShowProgress,   TExportOption::TimeStamp};
+    exporter.SetOptions(configured);
+
     OutputSettings s;
     s.CBDimension.Checked = true;
-    HeaderExportOptions o = ApplyExportOptions(s);
-    EXPECT_FALSE(o.ShowColHeaders);
-    EXPECT_FALSE(o.TimeStamp);
-    EXPECT_FALSE(o.NumberRows);
+    ApplyExportOptions(s, exporter);
+    EXPECT_EQ(exporter.Options(),
+              (TExportOptions{TExportOption::DetailedMode, TExportOption::ShowClipboardMsg,
+                              TExportOption::ShowProgress}));
     EXPECT_FALSE(s.CBDimension.Enabled);
     EXPECT_TRUE(s.CBDimension.Checked) << "greying keeps the tick mark";
 
     s.CBHeader.Checked = true;
-    o = ApplyExportOptions(s);
-    EXPECT_TRUE(o.ShowColHeaders);
+    ApplyExportOptions(s, exporter);
+    EXPECT_TRUE(exporter.has(TExportOption::ShowColHeaders));
+    EXPECT_FALSE(exporter.has(TExportOption::TimeStamp));
     EXPECT_TRUE(s.CBDimension.Enabled);
 
     s.CBHeader.Checked = false;
     s.CBtimestamp.Checked = true;
-    o = ApplyExportOptions(s);
-    EXPECT_FALSE(o.ShowColHeaders);
-    EXPECT_TRUE(o.TimeStamp);
-    EXPECT_FALSE(o.NumberRows);
+    ApplyExportOptions(s, exporter);
+    EXPECT_FALSE(exporter.has(TExportOption::ShowColHeaders));
+    EXPECT_TRUE(exporter.has(TExportOption::TimeStamp));
+    EXPECT_FALSE(exporter.has(TExportOption::NumberRows));
+
+    s.CBHeader.Checked = true;
     s.CBNumberRows.Checked = true;
-    s.CBtimestamp.Checked = false;
-    o = ApplyExportOptions(s);
-    EXPECT_FALSE(o.TimeStamp);
-    EXPECT_TRUE(o.NumberRows);
+    ApplyExportOptions(s, exporter);
+    EXPECT_EQ(exporter.Options(), configured);
 }
 
 } // namespace

@@ -1,0 +1,275 @@
+#include "export/BIFFExport.h"
+
+#include "export/BiffLayout.h"
+#include "export/BiffRecords.h"
+#include "export/ExportError.h"
+#include "export/TextServices.h"
+#include "export/WriterRegistry.h"
+
+#include "platform/LocaleSettings.h"
+#include "platform/SettingsStore.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+
+namespace ovena {
+
+namespace {
+
+constexpr int SheetRows = 65536;
+constexpr int SheetColumns = 256;
+
+// Cell styles (XF indexes) by use.
+constexpr std::uint8_t OrdinaryStyle = 1;
+constexpr std::uint8_t DateStyle = 2;
+constexpr std::uint8_t TimeStyle = 3;
+constexpr std::uint8_t DateTimeStyle = 4;
+constexpr std::uint8_t CurrencyStyle = 5;
+constexpr std::uint8_t TitleStyle = 6;
+constexpr std::uint8_t FooterStyle = 7;
+constexpr std::uint8_t CaptionStyle = 8;
+
+struct FontSpec {
+    std::uint16_t heightTwips;
+    TFontStyles style;
+};
+
+// Font indexes 0 to 3 and 5 to 8 (the format never uses index 4).
+const std::array<FontSpec, 8> Fonts{{
+    {200, {}},
+    {200, {}},
+    {200, {}},
+    {200, {}},
+    {200, {}},
+    {200, {TFontStyle::fsItalic}},
+    {240, {TFontStyle::fsBold, TFontStyle::fsUnderline}},
+    {200, {TFontStyle::fsBold}},
+}};
+
+// The bold, italic, underline and struck-out flags in the order of the font styles.
+std::uint16_t fontFlags(TFontStyles style) {
+    return static_cast<std::uint16_t>(style.bits());
+}
+
+// The locale identifier: the stored "Locale" value when the store has one, otherwise the
+// platform's own locale (none at all counts as 0).
+std::string localeIdentifier(const ExportServices& services) {
+    if (auto stored = services.settings.readString(InternationalKey, "Locale"))
+        return *stored;
+    return services.locale.Locale.empty() ? "0" : services.locale.Locale;
+}
+
+// The kinds written as NUMBER records.
+bool isNumberKind(std::uint8_t kind) {
+    return kind == ValueKind::Number || (kind >= ValueKind::Currency &&
+                                         kind <= ValueKind::TimePart && kind != ValueKind::Boolean);
+}
+
+double wholeDays(double serial) {
+    return std::trunc(serial);
+}
+double timeOfDay(double serial) {
+    return serial - std::trunc(serial);
+}
+
+} // namespace
+
+void registerBIFFExport(WriterRegistry& registry) {
+    registry.add("TBIFFExport",
+                 [](TExportXComponent& component, TExportType type,
+                    const std::string& fileName) -> std::unique_ptr<TCustomExport> {
+                     return std::make_unique<TBIFFExport>(component, type, fileName);
+                 });
+}
+
+TBIFFExport::TBIFFExport(TExportXComponent& component, TExportType exportType,
+                         const std::string& fileName)
+    : TCustomShellViewExport(component, exportType, fileName) {
+    BiffVariant = biff::variantForLocale(localeIdentifier(Component.Services()));
+    Stream.emplace(TargetFile);
+}
+
+void TBIFFExport::WriteHeader(const ExportList& captions) {
+    TCustomShellViewExport::WriteHeader(captions);
+
+    Stream->write(biff::bof(BiffVariant));
+    DimensionsPos = Stream->position();
+    Stream->write(biff::dimensions(BiffVariant, 0, 0));
+    const TXL_Options& page = Component.XL_Options;
+    Stream->write(biff::pageHeader(page.PageHeader));
+    Stream->write(biff::pageFooter(page.PageFooter));
+    Stream->write(biff::printHeaders(page.PrintHeadings));
+    Stream->write(biff::printGridlines(page.PrintGridlines));
+    for (const FontSpec& font : Fonts)
+        Stream->write(biff::font(font.heightTwips, fontFlags(font.style), "Arial"));
+    for (const std::string& format :
+         {std::string("General"), SpreadsheetDateFormat(), SpreadsheetTimeFormat(),
+          SpreadsheetDateTimeFormat(), SpreadsheetCurrencyFormat()})
+        Stream->write(biff::format(format));
+    // Format index, font selector (font index - 5), border byte; XF 0 to 8.
+    WriteXF({0, 0, 0});
+    WriteXF({0, 0, 0});
+    WriteXF({1, 0, 0});
+    WriteXF({2, 0, 0});
+    WriteXF({3, 0, 0});
+    WriteXF({4, 0, 0});
+    WriteXF({0, 2, 0});
+    WriteXF({0, 1, 0});
+    WriteXF({0, 3, biff::BorderTop | biff::BorderBottom});
+
+    const std::string& title = Component.Title();
+    const bool hasTitle = !isBlank(title);
+    const bool hasStamp = has(TExportOption::TimeStamp);
+    const std::vector<std::string>& header = Component.Header();
+    const bool hasHeader = !isBlank(listText(header));
+    const biff::SheetRows rows = biff::placeRows(hasTitle, hasStamp, hasHeader ? header.size() : 0,
+                                                 has(TExportOption::ShowColHeaders));
+    TitleRow = rows.TitleRow;
+    StampRow = rows.StampRow;
+    HeaderRow = rows.HeaderRow;
+    CaptionRow = rows.CaptionRow;
+    if (hasTitle)
+        WriteCell(title, TitleRow, std::nullopt, ValueKind::Caption, 0);
+    if (hasStamp)
+        WriteCell(TimeStampText(), StampRow, std::nullopt, ValueKind::Caption, 0);
+    if (hasHeader)
+        for (std::size_t k = 0; k < header.size(); ++k)
+            WriteCell(header[k], HeaderRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
+                      0);
+    if (has(TExportOption::ShowColHeaders))
+        for (std::size_t i = 0; i < captions.size(); ++i)
+            WriteCell(captions[i].Text, CaptionRow, std::nullopt, ValueKind::Caption,
+                      static_cast<int>(i));
+}
+
+void TBIFFExport::WriteRow(const ExportList& row, int rowNumber) {
+    TCustomShellViewExport::WriteRow(row, rowNumber);
+    for (std::size_t i = 0; i < row.size(); ++i)
+        WriteCell(row[i].Text, CaptionRow + rowNumber, row[i].Info, 0, static_cast<int>(i));
+}
+
+void TBIFFExport::WriteFooter() {
+    TCustomShellViewExport::WriteFooter();
+
+    if (!isBlank(FormattedFooter())) {
+        FooterRow = Component.RowsExported + CaptionRow + 2;
+        const std::vector<std::string>& lines = Component.FooterLines;
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            WriteCell(lines[k], FooterRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
+                      0);
+    }
+    for (std::size_t i = 0; i < CaptionCopy.size() && i < SheetColumns; ++i) {
+        const int width = std::min(MaxWidths[i] + 2, 255) * 256;
+        const auto column = static_cast<std::uint8_t>(i);
+        Stream->write(biff::colWidth(column, column, static_cast<std::uint16_t>(width)));
+    }
+    Stream->write(biff::eof());
+
+    // The used range: one row and one column beyond the table, and never less than the cells
+    // written above and below it.
+    const int lastRowPlusOne = std::max(Component.RowsExported + 2, usedRows_);
+    const int lastColumnPlusOne = std::max(static_cast<int>(CaptionCopy.size()) + 1, usedColumns_);
+    Stream->writeAt(
+        DimensionsPos,
+        biff::dimensions(BiffVariant, static_cast<std::uint16_t>(std::min(lastRowPlusOne, 0xFFFF)),
+                         static_cast<std::uint16_t>(std::min(lastColumnPlusOne, 0xFFFF))));
+    Stream->close();
+}
+
+void TBIFFExport::WriteCell(std::string_view text, int row,
+                            const std::optional<TExportItemInfo>& annotation, std::uint8_t kind,
+                            int column) {
+    if (row < 0 || row >= SheetRows || column < 0 || column >= SheetColumns)
+        return;
+    if (kind == 0)
+        kind = ColumnKind(static_cast<std::size_t>(column), text);
+    const auto r = static_cast<std::uint16_t>(row);
+    const auto c = static_cast<std::uint16_t>(column);
+
+    auto writeNumber = [&](std::uint8_t style, double value) {
+        Stream->write(biff::number(r, c, style, value));
+        noteCell(row, column);
+    };
+    if (isNumberKind(kind) && isBlank(text))
+        return;
+    switch (kind) {
+    case ValueKind::Number:
+        writeNumber(styleForRow(row),
+                    numberValue(NumberText(ExportItem{std::string(text), annotation})));
+        return;
+    case ValueKind::Currency:
+        writeNumber(CurrencyStyle, numberValue(text));
+        return;
+    case ValueKind::Date:
+        writeNumber(DateStyle, ParseDate(text));
+        return;
+    case ValueKind::Time:
+        writeNumber(TimeStyle, timeOfDay(ParseDateTime(text)));
+        return;
+    case ValueKind::DateTime:
+        writeNumber(DateTimeStyle, ParseDateTime(text));
+        return;
+    case ValueKind::DatePart:
+        writeNumber(DateStyle, wholeDays(ParseDateTime(text)));
+        return;
+    case ValueKind::TimePart:
+        writeNumber(TimeStyle, timeOfDay(ParseDateTime(text)));
+        return;
+    case ValueKind::Boolean: {
+        // 1 false, 2 true; no state (or none this writer knows) leaves the cell empty.
+        const std::uint8_t state = annotation ? annotation->State : 0;
+        if (state == 1 || state == 2) {
+            Stream->write(biff::boolean(r, c, styleForRow(row), state == 2));
+            noteCell(row, column);
+        }
+        return;
+    }
+    default:
+        Stream->write(biff::label(r, c, styleForRow(row), cleanText(text)));
+        noteCell(row, column);
+        return;
+    }
+}
+
+void TBIFFExport::WriteXF(std::initializer_list<int> values) {
+    Stream->write(biff::xfFromValues(values));
+}
+
+std::uint8_t TBIFFExport::styleForRow(int row) const {
+    if (row == TitleRow)
+        return TitleStyle;
+    if (row == FooterRow)
+        return FooterStyle;
+    if (row == CaptionRow && has(TExportOption::ShowColHeaders))
+        return CaptionStyle;
+    return OrdinaryStyle;
+}
+
+// A decimal number in the locale's notation without thousands separators.
+double TBIFFExport::numberValue(std::string_view text) const {
+    const std::string trimmed = trim(text);
+    const bool foreignPoint = Locale().sDecimal != "." && !Locale().sDecimal.empty() &&
+                              trimmed.find('.') != std::string::npos;
+    std::string number = ToPointDecimal(trimmed);
+    if (!number.empty() && number.front() == '+')
+        number.erase(0, 1);
+    double value = 0;
+    const char* first = number.data();
+    const char* last = first + number.size();
+    const bool plain = std::all_of(first, last, [](char ch) {
+        return (ch >= '0' && ch <= '9') || ch == '.' || ch == '-' || ch == 'e' || ch == 'E';
+    });
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (foreignPoint || !plain || number.empty() || error != std::errc() || end != last)
+        throw ExportError("'" + std::string(text) + "' is not a valid floating point value");
+    return value;
+}
+
+void TBIFFExport::noteCell(int row, int column) {
+    usedRows_ = std::max(usedRows_, row + 1);
+    usedColumns_ = std::max(usedColumns_, column + 1);
+}
+
+} // namespace ovena

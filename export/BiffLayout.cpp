@@ -1,0 +1,52 @@
+#include "export/BiffLayout.h"
+
+#include "export/BiffRecords.h"
+#include "export/ExportError.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <string>
+
+namespace ovena::biff {
+
+namespace {
+
+constexpr std::array<std::uint16_t, 12> Biff2Locales = {
+    0x0404, 0x0409, 0x0809, 0x0C09, 0x1007, 0x1009, 0x1409, 0x140C, 0x1809, 0x1C09, 0x2009, 0x2409};
+
+} // namespace
+
+std::uint8_t variantForLocale(std::string_view localeText) {
+    // One to eight hexadecimal digits, nothing else: the 32-bit identifier.
+    std::uint32_t locale = 0;
+    const char* first = localeText.data();
+    const char* last = first + localeText.size();
+    const auto [end, error] = std::from_chars(first, last, locale, 16);
+    if (localeText.empty() || localeText.size() > 8 || error != std::errc() || end != last)
+        throw ExportError("'" + std::string(localeText) + "' is not a valid locale identifier");
+    const auto id = static_cast<std::uint16_t>(locale & 0xFFFF);
+    return std::find(Biff2Locales.begin(), Biff2Locales.end(), id) != Biff2Locales.end() ? Variant2
+                                                                                         : Variant5;
+}
+
+SheetRows placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bool showColHeaders) {
+    SheetRows rows;
+    int r = 0;
+    if (hasTitle)
+        rows.TitleRow = r++;
+    if (hasStamp)
+        rows.StampRow = r++;
+    if (headerLines > 0) {
+        if (hasTitle || hasStamp)
+            ++r;
+        rows.HeaderRow = r;
+        r += static_cast<int>(headerLines);
+    }
+    if (hasTitle || hasStamp || headerLines > 0)
+        ++r;
+    rows.CaptionRow = showColHeaders ? r : r - 1;
+    return rows;
+}
+
+} // namespace ovena::biff
