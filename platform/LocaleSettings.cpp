@@ -6,6 +6,8 @@
 #include <cctype>
 #include <charconv>
 #include <cstdlib>
+#include <optional>
+#include <utility>
 
 namespace ovena {
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -265,11 +266,17 @@ bool isWhitespaceOnly(std::string_view text) {
     return trimmed(text).empty();
 }
 
-// Reads the file into `bytes`; answers 0, or the error number when it cannot be read.
+// Reads the file into `bytes`; answers 0, or the error number when it cannot be read. Only a
+// regular file is read: a pipe or device in its place must not hang the program.
 int readWholeFile(const std::string& path, std::string& bytes) {
-    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return errno;
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+    }
     char buffer[65536];
     int error = 0;
     while (true) {
