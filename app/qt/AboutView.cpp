@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QScreen>
 
 namespace ovena {
 
@@ -52,9 +51,7 @@ AboutView::AboutView(TAboutBox& form, QtUiServices&)
     ok->setGeometry(form.ClientWidth - 85, form.ClientHeight - 33, 75, 25);
     QObject::connect(ok, &QPushButton::clicked, ok, [this] { form_.BitBtn1Click(); });
 
-    if (QScreen* screen = dialog->screen())
-        dialog->move(screen->availableGeometry().center() -
-                     QPoint(form.ClientWidth / 2, form.ClientHeight / 2));
+    centreOnScreen(dialog, QSize(form.ClientWidth, form.ClientHeight));
     refresh();
 }
 

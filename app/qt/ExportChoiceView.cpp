@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 
 namespace ovena {
@@ -81,9 +80,7 @@ ExportChoiceView::ExportChoiceView(TExportChoiceForm& form, QtUiServices&)
     QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
     QObject::connect(dialog, &QDialog::rejected, dialog, [this] { form_.CancelBtnClick(); });
 
-    if (QScreen* screen = dialog->screen())
-        dialog->move(screen->availableGeometry().center() -
-                     QPoint(form.ClientWidth / 2, form.ClientHeight / 2));
+    centreOnScreen(dialog, QSize(form.ClientWidth, form.ClientHeight));
     exportTypeComboBox_->setFocus();
     refresh();
 }

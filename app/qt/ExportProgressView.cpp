@@ -6,7 +6,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 
 namespace ovena {
 
@@ -58,9 +57,7 @@ void ExportProgressView::refresh() {
     const QSize size(form_.ClientWidth, form_.ClientHeight);
     if (window->size() != size) {
         window->setFixedSize(size);
-        if (QScreen* screen = window->screen())
-            window->move(screen->availableGeometry().center() -
-                         QPoint(size.width() / 2, size.height() / 2));
+        centreOnScreen(window, size);
     }
     const auto& bar = form_.ProgressBar;
     progressBar_->setGeometry(bar.Left, bar.Top, bar.Width, bar.Height);

@@ -6,7 +6,6 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScreen>
 
 namespace ovena {
 
@@ -63,9 +62,7 @@ void MInfoView::refresh() {
     const QSize size(form_.ClientWidth, form_.ClientHeight);
     if (window->size() != size) {
         window->setFixedSize(size);
-        if (QScreen* screen = window->screen())
-            window->move(screen->availableGeometry().center() -
-                         QPoint(size.width() / 2, size.height() / 2));
+        centreOnScreen(window, size);
     }
     panel_->setGeometry(0, 0, size.width(), size.height());
     labelTitel_->setText(qtText(form_.LabelTitel.Caption));

@@ -10,7 +10,6 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QTabBar>
@@ -99,10 +98,7 @@ MainView::MainView(TFormMain& form, QtUiServices&)
     pages_->addTab(buildTev640Page(), QStringLiteral("TEV640"));
     pages_->addTab(buildConfigPage(), QStringLiteral("Konfiguration"));
 
-    if (QScreen* screen = window->screen()) {
-        const QRect area = screen->availableGeometry();
-        window->move(area.center() - QPoint(form.ClientWidth / 2, form.ClientHeight / 2));
-    }
+    centreOnScreen(window, QSize(form.ClientWidth, form.ClientHeight));
     refresh();
 }
 

@@ -3,6 +3,7 @@
 #include "platform/Form.h"
 #include "platform/UiServices.h"
 
+class QSize;
 class QWidget;
 
 namespace ovena {
@@ -30,5 +31,9 @@ private:
     Form& form_;
     bool attached_ = true;
 };
+
+// Moves a window of the given client size to the centre of its screen, as every form of the
+// program is placed.
+void centreOnScreen(QWidget* window, const QSize& size);
 
 } // namespace ovena
