@@ -86,7 +86,7 @@ MainView::MainView(TFormMain& form, QtUiServices&)
         button->setGeometry((SpeedBarWidth - 100) / 2, 4 + 60 * i, 100, 60);
         auto handler = handlers[i];
         QObject::connect(button, &QToolButton::clicked, button,
-                         [this, handler] { (form_.*handler)(); });
+                         [&form = form_, handler] { (form.*handler)(); });
         speedButtons_.emplace_back(button, item);
     }
 
@@ -170,7 +170,7 @@ QWidget* MainView::buildTev640Page() {
         button->setGeometry(width - 130, layout.height - 32, 120, 25);
         auto handler = layout.handler;
         QObject::connect(button, &QPushButton::clicked, button,
-                         [this, handler] { (form_.*handler)(); });
+                         [&form = form_, handler] { (form.*handler)(); });
         buttons_.emplace_back(button, layout.button);
     }
     return page;
@@ -257,10 +257,11 @@ void MainView::buildCheckBox(QWidget* parent, CheckBox& box, const char* name, c
     auto* check = new QCheckBox(qtText(box.Caption), parent);
     check->setObjectName(QString::fromLatin1(name));
     check->setGeometry(frame);
-    QObject::connect(check, &QCheckBox::clicked, check, [this, &box, handler](bool checked) {
-        box.Checked = checked;
-        (form_.*handler)();
-    });
+    QObject::connect(check, &QCheckBox::clicked, check,
+                     [&form = form_, &box, handler](bool checked) {
+                         box.Checked = checked;
+                         (form.*handler)();
+                     });
     checkBoxes_.emplace_back(check, &box);
 }
 
