@@ -99,7 +99,7 @@ TEST_F(ExportRoad, ExecuteExportWritesTheChosenCsvFile) {
         Q_EMIT formats->activated(csv);
         child<QRadioButton>(dialog, "FileRadioButton")->click();
         whenModal<QFileDialog>([file](QFileDialog* save) {
-            save->selectFile(QString::fromStdString(file));
+            typeFileName(save, QString::fromStdString(file));
             static_cast<QDialog*>(save)->accept(); // QFileDialog::accept is protected
         });
         buttonWithText(dialog, QStringLiteral("&Ok"))->click();

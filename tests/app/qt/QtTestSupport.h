@@ -4,9 +4,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace ovena::test {
 
@@ -35,6 +38,18 @@ inline void whenModalAppears(std::function<void(QWidget*)> action) {
         }
     });
     poll->start(10);
+}
+
+// Types a file name into the file dialog's name field, as a user does. (selectFile leaves the
+// field alone while it has the focus, which depends on the window manager's timing.)
+inline void typeFileName(QFileDialog* dialog, const QString& name) {
+    auto* field = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!field) {
+        ADD_FAILURE() << "the file dialog has no name field";
+        dialog->reject(); // rather than wait for ever
+        return;
+    }
+    field->setText(name);
 }
 
 // The button of a window that shows `text`.

@@ -133,7 +133,7 @@ TEST_F(QtServices, TheSaveDialogAnswersTheChosenPath) {
         auto* dialog = qobject_cast<QFileDialog*>(modal);
         ASSERT_TRUE(dialog);
         filters = dialog->nameFilters();
-        dialog->selectFile(target);
+        test::typeFileName(dialog, target);
         static_cast<QDialog*>(dialog)->accept(); // as the Save button does
     });
     SaveFileRequest request;
@@ -176,6 +176,7 @@ TEST_F(QtServices, FormsAreShownHiddenEnabledAndMinimised) {
     ui.hideForm(progress);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(progress.Visible);
+    ui.releaseViews(); // before the form dies
 }
 
 TEST_F(QtServices, TheHourglassIsSetOnceAndFullyRestored) {
