@@ -102,7 +102,9 @@ void TSerial::Open() {
     // A descriptor left by an open whose Configure failed would otherwise leak and keep its lock.
     closeHandle();
     Handle = openDevice(deviceForPort(ComNr));
-    if (Handle >= 0 && (!lockExclusively(Handle) || ioctl(Handle, TIOCEXCL) != 0))
+    if (Handle >= 0 && lockExclusively(Handle) && ioctl(Handle, TIOCEXCL) == 0)
+        exclusive_ = true;
+    else
         closeHandle();
     // The driver's queue sizes are fixed on this platform; InBufSize only sets the limits.
     Failed = Handle < 0;
@@ -333,10 +335,14 @@ void TSerial::noteError(int error) {
 void TSerial::closeHandle() {
     if (Handle >= 0) {
         // Exclusive mode outlives the descriptor on some devices; give the device back free.
-        ioctl(Handle, TIOCNXCL);
+        // Only our own: a refused open must not end the exclusive mode of the program that holds
+        // the device.
+        if (exclusive_)
+            ioctl(Handle, TIOCNXCL);
         ::close(Handle);
     }
     Handle = -1;
+    exclusive_ = false;
     hungUp_ = false;
 }
 

@@ -97,6 +97,7 @@ private:
     bool applyDcb();
     void noteError(int error);
 
+    bool exclusive_ = false; // this object put the device into exclusive mode
     bool hungUp_ = false;
 };
 

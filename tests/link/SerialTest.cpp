@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -185,6 +186,9 @@ TEST(Serial, ExistsAnswersForFreeDevicesOnlyAndLeavesNoDescriptor) {
     second.Open();
     EXPECT_TRUE(second.Failed) << "no sharing";
     EXPECT_EQ(second.Handle, -1);
+    int exclusive = 0;
+    ASSERT_EQ(ioctl(user.Handle, TIOCGEXCL, &exclusive), 0);
+    EXPECT_EQ(exclusive, 1) << "the refused open leaves the holder's exclusive mode alone";
     user.Close();
     EXPECT_TRUE(probe.Exists());
     EXPECT_EQ(openDescriptorCount(), before);
