@@ -26,7 +26,10 @@ std::string replyItem(const std::string& reply, int item) {
 }
 
 bool isEndOfRecord(const std::string& reply) {
-    return !reply.empty() && reply.front() == 'X';
+    // Where lines end with CR LF, every reply begins with the line feed of the one before: its
+    // end mark must still end the record, or the readout would ask for further lines for ever.
+    const std::size_t first = reply.find_first_not_of('\n');
+    return first != std::string::npos && reply[first] == 'X';
 }
 
 } // namespace ovena

@@ -52,7 +52,8 @@ std::string fuelNameCommand(int i);
 std::string recordCommand(int j);
 // Item `item` (from 1) of a reply; empty when the reply has fewer items.
 std::string replyItem(const std::string& reply, int item);
-// A reply to CmdReadNextLine that begins with "X": the record has no further line.
+// A reply to CmdReadNextLine that begins with "X" (after any line feeds left by a CR LF line
+// end): the record has no further line.
 bool isEndOfRecord(const std::string& reply);
 
 } // namespace ovena

@@ -28,6 +28,11 @@ TEST(TevCommands, ReplyItemsAndTheEndOfARecord) {
     EXPECT_FALSE(isEndOfRecord(""));
     EXPECT_FALSE(isEndOfRecord("x"));
     EXPECT_FALSE(isEndOfRecord("2;X"));
+    // After a CR LF line end the reply begins with the line feed.
+    EXPECT_TRUE(isEndOfRecord("\nX"));
+    EXPECT_FALSE(isEndOfRecord("\n"));
+    EXPECT_FALSE(isEndOfRecord("\n1;4711"));
+    EXPECT_FALSE(isEndOfRecord(" X"));
 }
 
 } // namespace
