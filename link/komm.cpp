@@ -54,15 +54,20 @@ void TFormKomm::SendCommand(const std::string& command) {
     SendText(command + '\r');
     ReplyText.clear();
     do {
-        if (Serial.CharReady()) {
-            const char c = Serial.ReadChar();
+        // One byte per pass, read straight away: at 9600 baud every byte is a wake-up of its
+        // own, so each system call saved per pass counts.
+        char c = 0;
+        const bool received = Serial.Read(&c, 1) == 1;
+        if (received) {
             if (c == '\r') {
                 log(">" + ReplyText);
                 break;
             }
             ReplyText += c;
         }
-        serviceEvents(true);
+        // A byte just read shows the line alive; otherwise a port that hung up must not be
+        // waited on, since it would end every wait at once.
+        serviceEvents(received || !Serial.HungUp());
     } while (Countdown != 0);
     if (Countdown == 0)
         CommError = true;
@@ -91,9 +96,7 @@ void TFormKomm::Timer1Timer() {
 }
 
 void TFormKomm::serviceEvents(bool watchPort) {
-    // A port that hung up stays readable for ever; waiting on it would spin.
-    const bool watch = watchPort && Serial.Active && !Serial.HungUp();
-    ui_.waitForEvents(watch ? Serial.Handle : -1);
+    ui_.waitForEvents(watchPort && Serial.Active ? Serial.Handle : -1);
 }
 
 void TFormKomm::log(const std::string& line) {

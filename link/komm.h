@@ -50,8 +50,8 @@ public:
     void Timer1Timer();
 
 private:
-    // Services the event queue once, asleep until a byte arrives on the port, the next tick
-    // is due or a user event comes in.
+    // Services the event queue once, asleep until the next tick is due, a user event comes in
+    // or, with watchPort, a byte arrives on the port.
     void serviceEvents(bool watchPort);
     void log(const std::string& line);
 
