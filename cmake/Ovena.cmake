@@ -16,5 +16,6 @@ function(ovena_test name folder)
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ovena_test_support ${ARG_DEPENDS})
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  # A case that hangs fails after ten minutes instead of holding the run.
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
 endfunction()

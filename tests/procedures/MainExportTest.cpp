@@ -1,8 +1,7 @@
 // The main window's export: the component's configuration, the header check boxes, and the
 // table step of a readout from tev640-sim through the choice dialog into a file.
 
-#include "ProcedureRig.h"
-#include "export/ExportFixture.h"
+#include "ExportingRig.h"
 
 #include "export/EC_Choice.h"
 #include "export/ExportError.h"
@@ -30,35 +29,9 @@ LocaleSettings germanLocale() {
     return locale;
 }
 
-class MainExportTest : public ::testing::Test {
+class MainExportTest : public ::testing::Test, protected ExportingRig {
 protected:
-    MainExportTest() : services{rig.ui, shell, store, germanLocale()} {}
-
-    // Answers the choice dialog with a format and "Export to File".
-    void chooseFile(const std::string& displayName) {
-        rig.ui.onShowModal = [this, displayName](Form& form) {
-            auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
-            offered = dialog.ExportTypeComboBox.Items;
-            preselected = offered.at(static_cast<std::size_t>(dialog.ExportTypeComboBox.ItemIndex));
-            const auto found = std::find(offered.begin(), offered.end(), displayName);
-            dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - offered.begin());
-            dialog.ExportTypeComboBoxChange();
-            dialog.FileRadioButtonClick();
-            dialog.OKBtnClick();
-            return dialog.Result;
-        };
-    }
-
-    ProcedureRig rig;
-    FakeShell shell;
-    SettingsStore store{sandboxFolder() + "/registry.reg"};
-    ExportServices services;
-    Form mainWindow;
-    StringGrid grid;
-    MainExport mainExport{services, &mainWindow, grid};
-    OutputSettings settings;
-    std::vector<std::string> offered;
-    std::string preselected;
+    MainExportTest() : ExportingRig(germanLocale()) {}
 };
 
 TEST_F(MainExportTest, ComponentIsConfiguredAsTheMainWindowKeepsIt) {
