@@ -43,7 +43,7 @@ void addOptions(CLI::App& app, Options& o) {
 
     const std::string memory = "Instrument memory";
     auto* file = app.add_option("--memory", o.memoryFile,
-                                "Load the memory from a memory file (see docs/tev640-sim.md)")
+                                "Load the memory from a memory file (its format: tev640-sim(1))")
                      ->type_name("FILE")
                      ->group(memory);
     app.add_option("--records", o.records,
