@@ -2,6 +2,7 @@
 
 #include "app/OvenaForms.h"
 #include "app/qt/QtUiServices.h"
+#include "export/EC_Choice.h"
 
 #include <QApplication>
 #include <QDir>
@@ -42,6 +43,22 @@ void takeScreenshots(OvenaForms& forms, QtUiServices& ui, const QString& folder)
     ui.showForm(about);
     saveWindow(ui, about, folder + QStringLiteral("/info-box.png"));
     ui.hideForm(about);
+
+    // The choice dialog as the export shows it after a readout of 20 measurements; it is modal,
+    // so it is taken once it is up and then cancelled.
+    TExportStringGrid& component = main.Export.ExportStringGrid1;
+    TExportChoiceForm choice(component);
+    choice.ItemCount = 20;
+    choice.ChosenType = component.LastChosenType;
+    component.FillTypeList(choice.ExportTypeComboBox.Items);
+    choice.FormShow();
+    QTimer::singleShot(300, qApp, [folder] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) {
+            dialog->grab().save(folder + QStringLiteral("/export-choice.png"));
+            dialog->close();
+        }
+    });
+    ui.showModal(choice);
     QCoreApplication::quit();
 }
 

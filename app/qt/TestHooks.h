@@ -10,7 +10,7 @@ class QtUiServices;
 // Two switches in the environment for scripts and tests that drive the real program:
 //   OVENA_BOX_LOG=FILE          every message box appends "caption|text" (UTF-8) to FILE and
 //                               answers its default button by itself once it is shown;
-//   OVENA_SCREENSHOTS=FOLDER    after start the program shows each page and both dialogs,
+//   OVENA_SCREENSHOTS=FOLDER    after start the program shows each page and its dialogs,
 //                               writes them as PNG files into FOLDER, and ends.
 QString boxLogPath();
 
