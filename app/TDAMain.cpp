@@ -193,6 +193,10 @@ void TFormMain::CBNumberRowsClick() {
     CBHeaderClick();
 }
 
+void TFormMain::cbsversClick() {
+    changed();
+}
+
 void TFormMain::PortButtonClick(std::size_t index) {
     if (index >= PortButtons.size())
         return;

@@ -113,11 +113,13 @@ public:
     void BtKonfigClick();
     void BtHelpClick();
     void btCloseClick();
-    // The header check boxes and the generation check box, after the view set their tick mark.
+    // The header check boxes, after the view set their tick mark: the export options follow.
     void CBHeaderClick();
     void CBDimensionClick();
     void CBtimestampClick();
     void CBNumberRowsClick();
+    // The generation check box: read when a procedure sends its service command.
+    void cbsversClick();
     // A COM port button clicked on the configuration page: it becomes the selected one.
     void PortButtonClick(std::size_t index);
 

@@ -223,7 +223,7 @@ QWidget* MainView::buildConfigPage() {
                      });
 
     buildCheckBox(page, form_.cbsvers, "cbsvers", QRect(370, 52, 128, 18),
-                  &TFormMain::CBHeaderClick);
+                  &TFormMain::cbsversClick);
 
     groupBox2_ = new QGroupBox(qtText(form_.GroupBox2.Caption), page);
     groupBox2_->setObjectName(QStringLiteral("GroupBox2"));

@@ -256,6 +256,8 @@ TEST_F(MainViewTest, TheConfigurationPageShowsAndChangesTheSettings) {
     EXPECT_TRUE(child<QRadioButton>("RadioGroup3_0")->isChecked()) << "Comma";
     EXPECT_EQ(child<QGroupBox>("HeaderGroup")->title(), "Header");
     EXPECT_EQ(child<QCheckBox>("cbsvers")->text(), "TEV 640 Vers 2.x, 3.x");
+    click("cbsvers");
+    EXPECT_TRUE(form.cbsvers.Checked) << "read by the next service command";
 
     auto* fields = child<QListWidget>("Listboxfields");
     ASSERT_EQ(fields->count(), 24);
