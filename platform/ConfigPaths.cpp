@@ -25,8 +25,12 @@ std::string configFolder() {
     return base + "/TEV/Ovena";
 }
 
-std::string settingsFile() { return configFolder() + "/registry.reg"; }
+std::string settingsFile() {
+    return configFolder() + "/registry.reg";
+}
 
-std::string portsFolder() { return configFolder() + "/ports"; }
+std::string portsFolder() {
+    return configFolder() + "/ports";
+}
 
 } // namespace ovena

@@ -20,10 +20,10 @@ void PollEventLoop::service(int readFd, bool wait) {
     if (wait && (readFd >= 0 || !timers_.empty())) {
         int timeoutMs = -1;
         if (!timers_.empty()) {
-            auto nextDue = std::min_element(timers_.begin(), timers_.end(),
-                                            [](const Timer& a, const Timer& b) {
-                                                return a.due < b.due;
-                                            })->due;
+            auto nextDue =
+                std::min_element(timers_.begin(), timers_.end(),
+                                 [](const Timer& a, const Timer& b) { return a.due < b.due; })
+                    ->due;
             auto left = std::chrono::ceil<std::chrono::milliseconds>(nextDue - Clock::now());
             timeoutMs = static_cast<int>(std::max<std::chrono::milliseconds::rep>(left.count(), 0));
         }

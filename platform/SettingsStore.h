@@ -27,7 +27,7 @@ public:
     enum class ValueType { String, Integer };
     struct Value {
         ValueType type = ValueType::String;
-        std::string text;        // for String
+        std::string text;         // for String
         std::uint32_t number = 0; // for Integer
     };
 

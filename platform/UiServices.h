@@ -62,7 +62,8 @@ public:
     virtual void waitForEvents(int readFd) = 0;
 
     // A timer that calls `onTick` every `interval` while the event queue is serviced.
-    virtual TimerId startTimer(std::chrono::milliseconds interval, std::function<void()> onTick) = 0;
+    virtual TimerId startTimer(std::chrono::milliseconds interval,
+                               std::function<void()> onTick) = 0;
     virtual void stopTimer(TimerId id) = 0;
 
     // The save-file dialog; no value when the user cancels.
