@@ -8,6 +8,7 @@
 #include "link/Tools.h"
 #include "link/komm.h"
 #include "platform/PortMap.h"
+#include "platform/Version.h"
 #include "table/TableBuilder.h"
 
 #include <iostream>
@@ -103,7 +104,7 @@ void TFormMain::FormCreate() {
 }
 
 void TFormMain::FormShow() {
-    Caption = "Halvor Saefty TEV   .   OVENA  2.2,002";
+    Caption = std::string("Halvor Saefty TEV   .   OVENA  ") + VersionText;
     PortButtons.clear();
     TSerial probe;
     for (int n = 1; n <= PortMax; ++n) {

@@ -5,6 +5,7 @@
 #include "link/Tools.h"
 #include "link/komm.h"
 #include "platform/UiServices.h"
+#include "platform/Version.h"
 
 #include <algorithm>
 #include <optional>
@@ -136,7 +137,7 @@ std::optional<std::vector<std::string>> ReadInfoLines(ProcedureHost& host) {
         rule,
         "TEV640   Version : " + version,
         "TEV640   Sernr   : " + serial,
-        "OVENA    Version : 2.2,002",
+        std::string("OVENA    Version : ") + VersionText,
         rule,
         "Halvor Safety TEV GmbH",
         "www.halvor-safety-tev.de",

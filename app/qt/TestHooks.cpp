@@ -3,6 +3,7 @@
 #include "app/OvenaForms.h"
 #include "app/qt/QtUiServices.h"
 #include "export/EC_Choice.h"
+#include "platform/Version.h"
 
 #include <QApplication>
 #include <QDir>
@@ -36,7 +37,8 @@ void takeScreenshots(OvenaForms& forms, QtUiServices& ui, const QString& folder)
 
     // The info box with the program's own lines; the instrument's come from a real readout.
     TAboutBox& about = forms.AboutBox;
-    about.SetInfo({"--------------------------------", "OVENA    Version : 2.2,002",
+    about.SetInfo({"--------------------------------",
+                   std::string("OVENA    Version : ") + VersionText,
                    "--------------------------------", "Halvor Safety TEV GmbH"},
                   "Ovena");
     about.FormShow();

@@ -4,6 +4,7 @@
 #include "platform/ConfigPaths.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "platform/Version.h"
 #include "support/FakeUi.h"
 #include "support/TestEnvironment.h"
 
@@ -57,7 +58,7 @@ TEST_F(MainWindow, OffersEachPresentPortAndSelectsTheStoredOne) {
     EXPECT_TRUE(com3.Checked);
     EXPECT_EQ(com3.Hint, ports.device(3));
     EXPECT_EQ(komPort(), 3);
-    EXPECT_EQ(main().Caption, "Halvor Saefty TEV   .   OVENA  2.2,002");
+    EXPECT_EQ(main().Caption, std::string("Halvor Saefty TEV   .   OVENA  ") + VersionText);
 }
 
 TEST_F(MainWindow, WithoutPortsTheGroupStaysEmptyAndKeepsItsTag) {
@@ -107,7 +108,7 @@ TEST_F(MainWindow, ConfigurationThenExitWritesTheFieldSelectionOnce) {
     SettingsStore stored = storedSettings();
     for (int i = 0; i < 24; ++i)
         EXPECT_EQ(stored.readInteger(FieldsKey, fieldValueName(i)), i == 5 ? 0u : 1u) << i;
-    EXPECT_EQ(ui.events.back(), "hide Halvor Saefty TEV   .   OVENA  2.2,002");
+    EXPECT_EQ(ui.events.back(), std::string("hide Halvor Saefty TEV   .   OVENA  ") + VersionText);
 }
 
 TEST_F(MainWindow, ExitWithoutConfigurationWritesNoFieldSelection) {

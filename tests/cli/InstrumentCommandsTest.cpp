@@ -5,6 +5,7 @@
 #include "support/TestEnvironment.h"
 
 #include "platform/ConfigPaths.h"
+#include "platform/Version.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
@@ -42,9 +43,10 @@ TEST_F(Commands, InfoPrintsTheTenLinesAsTheBoxShowsThem) {
     const std::string rule(32, '-');
     EXPECT_THAT(lines(run.out),
                 ElementsAre("www.halvor-safety-tev.de", "Halvor Safety TEV GmbH", rule,
-                            "OVENA    Version : 2.2,002", "TEV640   Sernr   : 64012345",
-                            "TEV640   Version : V3.02", rule, "Capacity records :       1000",
-                            "Used data records:       012", "Meas.data records:       007"));
+                            std::string("OVENA    Version : ") + VersionText,
+                            "TEV640   Sernr   : 64012345", "TEV640   Version : V3.02", rule,
+                            "Capacity records :       1000", "Used data records:       012",
+                            "Meas.data records:       007"));
     EXPECT_THAT(commands(), ElementsAre("", "SERVICE001", "R002", "R004", "R301"));
 }
 

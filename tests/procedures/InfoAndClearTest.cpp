@@ -5,6 +5,7 @@
 #include "link/PtyPeer.h"
 
 #include "platform/ConfigPaths.h"
+#include "platform/Version.h"
 #include "support/TestEnvironment.h"
 
 #include <filesystem>
@@ -50,7 +51,8 @@ TEST_F(Procedure, InfoShowsTenLinesWhileThePortStaysOpen) {
     EXPECT_THAT(rig.infoLines,
                 ElementsAre("Meas.data records:       007", "Used data records:       012",
                             "Capacity records :       1000", Rule, "TEV640   Version : V3.02",
-                            "TEV640   Sernr   : 64012345", "OVENA    Version : 2.2,002", Rule,
+                            "TEV640   Sernr   : 64012345",
+                            std::string("OVENA    Version : ") + VersionText, Rule,
                             "Halvor Safety TEV GmbH", "www.halvor-safety-tev.de"));
     EXPECT_EQ(rig.infoCaption, "Ovena");
     EXPECT_TRUE(rig.portOpenDuringInfo) << "the port is closed only after the box";

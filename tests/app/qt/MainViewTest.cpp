@@ -5,6 +5,7 @@
 #include "app/qt/QtUiServices.h"
 #include "platform/ConfigPaths.h"
 #include "platform/Shell.h"
+#include "platform/Version.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -64,7 +65,8 @@ TEST_F(MainViewTest, TheWindowIsAFixedCentredDialogWithItsCommandBar) {
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(main->size(), QSize(611, 380));
     EXPECT_EQ(main->minimumSize(), main->maximumSize());
-    EXPECT_EQ(main->windowTitle(), QString::fromUtf8("Halvor Saefty TEV   .   OVENA  2.2,002"));
+    EXPECT_EQ(main->windowTitle(),
+              QString::fromUtf8(std::string("Halvor Saefty TEV   .   OVENA  ") + VersionText));
     const QRect screen = main->screen()->availableGeometry();
     EXPECT_LE((main->geometry().center() - screen.center()).manhattanLength(), 4); // whole pixels
 
