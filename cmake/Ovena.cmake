@@ -1,10 +1,24 @@
+# ovena_expose_headers(TARGET): makes the target's own folder includable as "<folder>/X.h"
+# ("platform/Shell.h", "app/qt/MainView.h") for the target and for whatever links it, and no
+# other part of the source tree. A library thus sees its own headers and those of the libraries
+# it links, and an include that goes up a layer does not compile. The include folder of each
+# target holds one symbolic link to the source folder.
+function(ovena_expose_headers target)
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  set(root ${PROJECT_BINARY_DIR}/include/${target})
+  get_filename_component(parent ${root}/${folder} DIRECTORY)
+  file(MAKE_DIRECTORY ${parent})
+  file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+  target_include_directories(${target} PUBLIC ${root})
+endfunction()
+
 # ovena_library(NAME [DEPENDS lib...]): a static library of every .cpp file in the current
-# folder. Headers are included from the source root ("platform/UiServices.h").
+# folder, its headers exposed as above.
 function(ovena_library name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   add_library(${name} STATIC ${sources})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  ovena_expose_headers(${name})
   target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
 endfunction()
 

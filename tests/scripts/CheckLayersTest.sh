@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# scripts/check-layers passes the project's tree and refuses, naming file and line, every kind
+# of include that breaks the layers, planted in a copy of the tree.
+#   CheckLayersTest.sh SOURCE_DIR
+set -euo pipefail
+source_dir=$1
+check=$source_dir/scripts/check-layers
+work=$(mktemp -d "${TMPDIR:-/tmp}/ovena-layers.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*" >&2
+  failures=$((failures + 1))
+}
+
+"$check" "$source_dir" || fail "the project's own tree breaks the layers"
+
+# A copy of the source folders; plant FILE LINE adds LINE to FILE there, after putting back
+# the file planted before.
+mkdir "$work/tree"
+for folder in platform link export table procedures app cli sim tests docs; do
+  cp -r "$source_dir/$folder" "$work/tree/"
+done
+planted=
+plant() {
+  if [ -n "$planted" ]; then
+    rm -f "$work/tree/$planted"
+    [ ! -e "$source_dir/$planted" ] || cp "$source_dir/$planted" "$work/tree/$planted"
+  fi
+  planted=$1
+  mkdir -p "$(dirname "$work/tree/$1")"
+  echo "$2" >>"$work/tree/$1"
+}
+
+# refused FILE LINE: check-layers fails on the planted line and names where it is.
+refused() {
+  plant "$1" "$2"
+  local out
+  if out=$("$check" "$work/tree" 2>&1); then
+    fail "accepted $2 in $1"
+  elif ! grep -qF "$1:" <<<"$out"; then
+    fail "refused $2 in $1 without naming the file: $out"
+  fi
+}
+
+# accepted FILE LINE: the planted line keeps the layers.
+accepted() {
+  plant "$1" "$2"
+  "$check" "$work/tree" >/dev/null 2>&1 || fail "refused $2 in $1"
+}
+
+refused export/EC_Main.cpp '#include "app/About.h"'
+refused platform/Cp1252.cpp '#include "link/komm.h"'
+refused link/komm.cpp '#include "export/ExportError.h"'
+refused table/TableBuilder.cpp '#include "procedures/Procedures.h"'
+refused procedures/Procedures.cpp '#include "cli/TerminalUi.h"'
+refused sim/Simulator.cpp '#include "link/komm.h"'
+refused app/About.cpp '#include "qt/MainView.h"'
+refused app/About.cpp '#include "../app/qt/MainView.h"'
+refused link/komm.cpp '#include "../tests/support/FakeUi.h"'
+refused export/XLSXExport.cpp '#include "archive/Archive.h"'
+refused link/komm.cpp '#include <QWidget>'
+refused export/HTMLExport.cpp '#include <QtCore/QString>'
+refused app/TDAMain.cpp '#include <QString>'
+refused docs/help/MakeHelpPdf.cpp '#include <QtCharts/QChartView>'
+refused platform/Cp1252.cpp '#include <gio/gio.h>'
+refused export/HTMLExport.cpp '#include <xlsxwriter.h>'
+refused table/TableBuilder.cpp '#include <sqlite3.h>'
+refused app/qt/MainView.cpp '#include <libpq-fe.h>'
+
+accepted table/TableBuilder.cpp '#include "link/komm.h"'
+accepted app/qt/MainView.cpp '#include "app/TDAMain.h"'
+accepted cli/main.cpp '#include "archive/Archive.h"'
+accepted app/qt/ArchiveView.cpp '#include <QtCharts/QChartView>'
+accepted export/XLSXExport.cpp '#include <xlsxwriter.h>'
+accepted archive/Archive.cpp '#include <sqlite3.h>'
+accepted tests/app/ExampleTest.cpp '#include "cli/TerminalUi.h"'
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "all checks passed"
