@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 
 namespace ovena {
@@ -196,19 +195,29 @@ void TBIFFExport::WriteCell(std::string_view text, int row,
     const auto r = static_cast<std::uint16_t>(row);
     const auto c = static_cast<std::uint16_t>(column);
 
+    auto writeLabel = [&](std::string_view label) {
+        Stream->write(biff::label(r, c, styleForRow(row), cleanText(label)));
+        noteCell(row, column);
+    };
     auto writeNumber = [&](std::uint8_t style, double value) {
         Stream->write(biff::number(r, c, style, value));
         noteCell(row, column);
+    };
+    // A number no cell can hold stays the text it came as, rather than failing the workbook.
+    auto writeDecimal = [&](std::uint8_t style, std::string_view number) {
+        if (const std::optional<double> value = numberValue(number))
+            writeNumber(style, *value);
+        else
+            writeLabel(text);
     };
     if (isNumberKind(kind) && isBlank(text))
         return;
     switch (kind) {
     case ValueKind::Number:
-        writeNumber(styleForRow(row),
-                    numberValue(NumberText(ExportItem{std::string(text), annotation})));
+        writeDecimal(styleForRow(row), NumberText(ExportItem{std::string(text), annotation}));
         return;
     case ValueKind::Currency:
-        writeNumber(CurrencyStyle, numberValue(text));
+        writeDecimal(CurrencyStyle, text);
         return;
     case ValueKind::Date:
         writeNumber(DateStyle, ParseDate(text));
@@ -235,8 +244,7 @@ void TBIFFExport::WriteCell(std::string_view text, int row,
         return;
     }
     default:
-        Stream->write(biff::label(r, c, styleForRow(row), cleanText(text)));
-        noteCell(row, column);
+        writeLabel(text);
         return;
     }
 }
@@ -255,24 +263,13 @@ std::uint8_t TBIFFExport::styleForRow(int row) const {
     return OrdinaryStyle;
 }
 
-// A decimal number in the locale's notation without thousands separators.
-double TBIFFExport::numberValue(std::string_view text) const {
+// A decimal number in the locale's notation without thousands separators; nullopt for a
+// number beyond the range of a double, which the caller writes as text.
+std::optional<double> TBIFFExport::numberValue(std::string_view text) const {
     const std::string trimmed = trim(text);
-    const bool foreignPoint = Locale().sDecimal != "." && !Locale().sDecimal.empty() &&
-                              trimmed.find('.') != std::string::npos;
-    std::string number = ToPointDecimal(trimmed);
-    if (!number.empty() && number.front() == '+')
-        number.erase(0, 1);
-    double value = 0;
-    const char* first = number.data();
-    const char* last = first + number.size();
-    const bool plain = std::all_of(first, last, [](char ch) {
-        return (ch >= '0' && ch <= '9') || ch == '.' || ch == '-' || ch == 'e' || ch == 'E';
-    });
-    const auto [end, error] = std::from_chars(first, last, value);
-    if (foreignPoint || !plain || number.empty() || error != std::errc() || end != last)
+    if (!IsNumeric(trimmed))
         throw ExportError("'" + std::string(text) + "' is not a valid floating point value");
-    return value;
+    return NumericValue(trimmed, Locale());
 }
 
 void TBIFFExport::noteCell(int row, int column) {

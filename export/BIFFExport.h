@@ -47,7 +47,7 @@ protected:
 
 private:
     std::uint8_t styleForRow(int row) const;
-    double numberValue(std::string_view text) const;
+    std::optional<double> numberValue(std::string_view text) const;
     void noteCell(int row, int column);
 
     // The extent of the cells written, as last row + 1 and last column + 1.

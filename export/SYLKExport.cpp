@@ -54,6 +54,12 @@ void TSYLKExport::WriteFooter() {
     Output->writeLine(sylk::EndLine);
 }
 
+// A number in the locale's notation with a point for its decimal separator, or empty when it is
+// no number a double holds: such a cell is written as the text it came as.
+std::string TSYLKExport::decimalValue(std::string_view number) const {
+    return NumericValue(number, Locale()) ? ToPointDecimal(number) : std::string();
+}
+
 void TSYLKExport::writeCells(const ExportList& entries) {
     const int y = has(TExportOption::ShowColHeaders) ? CurrentRow + 1 : CurrentRow;
     for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -71,7 +77,7 @@ void TSYLKExport::writeCells(const ExportList& entries) {
         switch (kind) {
         case ValueKind::Currency:
             format = CurrencyFormat;
-            value = ToPointDecimal(clean);
+            value = decimalValue(clean);
             break;
         case ValueKind::Date:
             format = DateFormat;
@@ -88,8 +94,12 @@ void TSYLKExport::writeCells(const ExportList& entries) {
             value = sylk::generalNumber(ParseDateTime(clean));
             break;
         default:
-            value = ToPointDecimal(NumberText(ExportItem{clean, entries[i].Info}));
+            value = decimalValue(NumberText(ExportItem{clean, entries[i].Info}));
             break;
+        }
+        if (value.empty()) {
+            Output->writeLine(sylk::cellRecord(x, y, sylk::textValue(clean)));
+            continue;
         }
         if (format >= 0)
             Output->writeLine(sylk::cellFormatRecord(format, x, y));

@@ -23,6 +23,7 @@ protected:
 
 private:
     void writeCells(const ExportList& entries);
+    std::string decimalValue(std::string_view number) const;
 };
 
 } // namespace ovena

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 
 namespace ovena {
@@ -190,6 +192,27 @@ bool IsNumeric(std::string_view text, const LocaleSettings& locale) {
             return false;
     }
     return i == n;
+}
+
+std::optional<double> NumericValue(std::string_view text, const LocaleSettings& locale) {
+    if (!IsNumeric(text, locale))
+        return std::nullopt;
+    std::string number = trim(ToPointDecimal(text, locale));
+    if (number.front() == '+')
+        number.erase(0, 1);
+    const char* first = number.data();
+    const char* last = first + number.size();
+    double value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (error != std::errc() || end != last || !std::isfinite(value))
+        return std::nullopt;
+    if (value != 0)
+        return std::isnormal(value) ? std::optional(value) : std::nullopt;
+    // Zero is only a value when every digit before the exponent is zero.
+    const bool nonZeroDigit =
+        std::any_of(first, std::find_if(first, last, [](char c) { return c == 'e' || c == 'E'; }),
+                    [](char c) { return c >= '1' && c <= '9'; });
+    return nonZeroDigit ? std::nullopt : std::optional(value);
 }
 
 std::string CleanNumber(std::string_view text, const std::string& fallback,

@@ -2,6 +2,7 @@
 
 #include "platform/LocaleSettings.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,10 @@ std::string ToPointDecimal(std::string_view text, const LocaleSettings& locale);
 // Whether text is a plain decimal number in the locale's notation: optional leading blanks and
 // sign, digits with at most one decimal separator, an optional exponent, nothing after it.
 bool IsNumeric(std::string_view text, const LocaleSettings& locale);
+// The value of a text that IsNumeric accepts, when a double holds it as a finite, normal (or
+// exactly zero) number; nullopt for any other text, and for numbers such as 1e999 or 1e-400
+// whose conversion overflows or underflows.
+std::optional<double> NumericValue(std::string_view text, const LocaleSettings& locale);
 // The trimmed number text without thousands separators, or fallback when it is no number.
 std::string CleanNumber(std::string_view text, const std::string& fallback,
                         const LocaleSettings& locale);

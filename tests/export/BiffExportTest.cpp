@@ -160,6 +160,22 @@ TEST_F(BiffPointExport, PointLocaleReadsPointNumbers) {
     EXPECT_EQ(cellAt(c, 1, 1)->label(), "12,5");
 }
 
+TEST_F(BiffPointExport, NumbersNoCellHoldsStayText) {
+    component->SetOptions({O::ShowColHeaders});
+    grid.SetCell(1, 1, "1e999");
+    grid.SetCell(1, 2, "-1e-400");
+    grid.SetCell(1, 3, "2.5e-3");
+    const std::vector<BiffRecord> c = cells();
+    for (unsigned row : {1u, 2u}) {
+        ASSERT_TRUE(cellAt(c, row, 1));
+        EXPECT_EQ(cellAt(c, row, 1)->id, 0x0004);
+        EXPECT_EQ(cellAt(c, row, 1)->xf(), 1u);
+    }
+    EXPECT_EQ(cellAt(c, 1, 1)->label(), "1e999");
+    EXPECT_EQ(cellAt(c, 2, 1)->label(), "-1e-400");
+    EXPECT_EQ(cellAt(c, 3, 1)->number(), 0.0025);
+}
+
 TEST_F(BiffExport, NumberedRowsHoldNumbers) {
     component->SetOptions({O::NumberRows, O::ShowColHeaders});
     const std::vector<BiffRecord> c = cells();
@@ -342,6 +358,15 @@ TEST_F(BiffAnnotatedExport, AValueThatDoesNotConvertFailsTheExport) {
     }
     source.rows = {rowOf(9, {{0, {"12.50", {}}}})};
     EXPECT_FALSE(exportSource()) << "a point is no decimal separator under a comma locale";
+}
+
+TEST_F(BiffAnnotatedExport, TypedNumbersNoCellHoldsStayText) {
+    source.rows = {rowOf(9, {{0, {"1e999", {}}}, {7, {"9e-999", {}}}})};
+    const std::vector<BiffRecord> c = typedCells();
+    EXPECT_EQ(cellAt(c, 1, 0)->id, 0x0004);
+    EXPECT_EQ(cellAt(c, 1, 0)->label(), "1e999");
+    EXPECT_EQ(cellAt(c, 1, 7)->id, 0x0004);
+    EXPECT_EQ(cellAt(c, 1, 7)->label(), "9e-999");
 }
 
 TEST_F(BiffExport, CellsBeyondTheLastColumnAreLeftOut) {

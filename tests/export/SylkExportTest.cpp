@@ -118,6 +118,14 @@ TEST_F(SylkAnnotatedExport, TypedCellsGetTheirFormats) {
                                           "C;X6;Y2;K\"\"", "C;X7;Y2;K\"\""}));
 }
 
+TEST_F(SylkAnnotatedExport, NumbersNoCellHoldsStayText) {
+    source.rows = {
+        {{"1e999", {}}, {"-1e-400", {}}, {"", {}}, {"", {}}, {"", {}}, {"", {}}, {"1,5e999", {}}}};
+    EXPECT_EQ(records(exportSource()),
+              captionRecords + crlfLines({"C;X1;Y2;K\"1e999\"", "C;X2;Y2;K\"-1e-400\"",
+                                          "C;X6;Y2;K\"\"", "C;X7;Y2;K\"1,5e999\""}));
+}
+
 TEST_F(SylkAnnotatedExport, BlankTypedCellsWriteNoRecord) {
     source.rows = {rowOf(7, {{1, {" ", {}}}})};
     // Row 2 holds only the two text cells.

@@ -27,6 +27,27 @@ TEST(NumberRecognition, FollowsTheLocaleDecimalSeparator) {
     EXPECT_FALSE(IsNumeric("1,234.5", point));
 }
 
+TEST(NumberRecognition, ValueOnlyForNumbersADoubleHolds) {
+    const LocaleSettings comma = commaLocale();
+    const LocaleSettings point = pointLocale();
+    EXPECT_EQ(NumericValue("12,5", comma), 12.5);
+    EXPECT_EQ(NumericValue("  +2.5E-3", point), 0.0025);
+    EXPECT_EQ(NumericValue("-7.", point), -7.0);
+    EXPECT_EQ(NumericValue(",5", comma), 0.5);
+    EXPECT_EQ(NumericValue("0.000e-999", point), 0.0);
+    EXPECT_EQ(NumericValue("1.7976931348623157e308", point), 1.7976931348623157e308);
+    EXPECT_EQ(NumericValue("12.5", comma), std::nullopt);
+    EXPECT_EQ(NumericValue("abc", point), std::nullopt);
+    EXPECT_EQ(NumericValue("", point), std::nullopt);
+    // Numbers IsNumeric accepts but no double holds.
+    for (const char* text : {"1e999", "-1e999", "1e-400", "1,5e-400", "1e-310", "0.0001e-320"}) {
+        const LocaleSettings& locale =
+            std::string_view(text).find(',') != std::string_view::npos ? comma : point;
+        EXPECT_TRUE(IsNumeric(text, locale)) << text;
+        EXPECT_EQ(NumericValue(text, locale), std::nullopt) << text;
+    }
+}
+
 TEST(NumberCleaning, DropsThousandsSeparatorsOrFallsBack) {
     const LocaleSettings comma = commaLocale();
     EXPECT_EQ(CleanNumber(" 1.234,5 ", "x", comma), "1234,5");
