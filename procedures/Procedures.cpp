@@ -99,11 +99,16 @@ void ReadSteps(ProcedureHost& host) {
             return;
         if (!Send(host, recordCommand(j)))
             break; // a lost record ends the record phase; what was read is kept
+        const std::size_t recordStart = data.Memo1.Lines.size();
         data.Memo1.Lines.push_back(komm.ReplyText);
         while (!isEndOfRecord(komm.ReplyText)) {
-            // A record whose lines never end would otherwise hold the readout for ever.
-            if (progress.Cancelled())
+            // A record whose lines never end would otherwise hold the readout for ever. A record
+            // cut short by the user is dropped whole: its first lines alone would make a row
+            // with a customer and no measurements.
+            if (progress.Cancelled()) {
+                data.Memo1.Lines.resize(recordStart);
                 return;
+            }
             if (!Send(host, std::string(CmdReadNextLine)))
                 break; // a lost continuation ends this record only
             if (isEndOfRecord(komm.ReplyText))

@@ -210,21 +210,23 @@ TEST_F(Readout, CancelDuringTheFuelNamesStopsBeforeTheFirstRecordRequest) {
     expectTableBuilt();
 }
 
-TEST_F(Readout, CancelStopsARecordWhoseLinesKeepComing) {
-    std::string endless = "1;1";
+TEST_F(Readout, CancelDropsTheRecordItCutShortAndKeepsTheCompleteOnes) {
+    std::string endless = "1;2";
     for (int i = 0; i < 50; ++i)
         endless += "|2;" + std::to_string(i);
-    rig.startSim(memoryFile(Identity, {endless, "1;2"}));
-    // The user presses cancel while the third line's successor is awaited.
+    rig.startSim(memoryFile(Identity, {"1;1|2;x", endless, "1;3"}));
+    // The user presses cancel while the second line of the endless record's successor is
+    // awaited.
     rig.ui.onProcessEvents = [this] {
-        if (rig.data.Memo1.Lines.size() >= 3)
+        if (rig.data.Memo1.Lines.size() >= 4)
             rig.progress.cancel();
     };
     read();
 
     EXPECT_THAT(rig.commands(),
-                ElementsAreArray(concat(readoutStart(2), {"R302000", "R303", "R303", "R303"})));
-    EXPECT_THAT(rig.data.Memo1.Lines, ElementsAre("1;1", "2;0", "2;1", "2;2"));
+                ElementsAreArray(concat(readoutStart(2),
+                                        {"R302000", "R303", "R303", "R302001", "R303", "R303"})));
+    EXPECT_THAT(rig.data.Memo1.Lines, ElementsAre("1;1", "2;x"));
     expectTableBuilt();
 }
 
