@@ -16,13 +16,21 @@ std::string homeFolder() {
     return "/tmp";
 }
 
+// $<variable>, or the home folder's <fallback> when it is unset or relative (the XDG rules
+// ignore relative paths).
+std::string xdgFolder(const char* variable, const char* fallback) {
+    const char* xdg = std::getenv(variable);
+    return (xdg && xdg[0] == '/') ? std::string(xdg) : homeFolder() + fallback;
+}
+
 } // namespace
 
 std::string configFolder() {
-    const char* xdg = std::getenv("XDG_CONFIG_HOME");
-    // The XDG rules ignore relative paths.
-    std::string base = (xdg && xdg[0] == '/') ? std::string(xdg) : homeFolder() + "/.config";
-    return base + "/TEV/Ovena";
+    return xdgFolder("XDG_CONFIG_HOME", "/.config") + "/TEV/Ovena";
+}
+
+std::string dataFolder() {
+    return xdgFolder("XDG_DATA_HOME", "/.local/share") + "/TEV/Ovena";
 }
 
 std::string settingsFile() {

@@ -13,5 +13,8 @@ std::string configFolder();
 std::string settingsFile();
 // The COM port links: <configFolder>/ports.
 std::string portsFolder();
+// The program's data: $XDG_DATA_HOME/TEV/Ovena (default ~/.local/share/TEV/Ovena), without a
+// trailing separator.
+std::string dataFolder();
 
 } // namespace ovena

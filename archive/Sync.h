@@ -1,0 +1,25 @@
+#pragma once
+
+#include "archive/Archive.h"
+
+#include <string>
+
+namespace ovena::archive {
+
+struct SyncResult {
+    int readouts = 0;   // readouts sent
+    int records = 0;    // records sent
+    int newRecords = 0; // of them, records the server did not hold yet
+    std::string server; // where: database and host
+};
+
+// Gives the server every readout of the workstation's archive it does not have yet, with the
+// records they brought and which records each holds, in transactions of a few thousand records.
+// What the server holds already is skipped by its unique keys, so any number of workstations
+// may synchronise at once and a synchronisation that was cut off simply runs again. The
+// workstation remembers, per server archive, how far it got, and when it last synchronised.
+// Throws ArchiveError (one line) when the server cannot be reached or refuses; the workstation's
+// archive is then unchanged.
+SyncResult pushToServer(Archive& local, Archive& server);
+
+} // namespace ovena::archive

@@ -1,0 +1,169 @@
+// Synchronising workstations' archive files with a PostgreSQL server that the test starts.
+
+#include "ArchiveFixture.h"
+
+#include "archive/Sync.h"
+
+#include <gmock/gmock.h>
+
+#include <thread>
+
+namespace ovena::test {
+namespace {
+
+using namespace archive;
+using testing::HasSubstr;
+
+class ArchiveSync : public testing::Test {
+protected:
+    void SetUp() override {
+        if (!server.running())
+            GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
+    }
+
+    Archive serverArchive(const std::string& user = PostgresServer::Superuser) {
+        return Archive::openServer(server.conninfo(PostgresServer::Database, user));
+    }
+
+    PostgresServer server;
+};
+
+// Every record with its lines and fuel names, as read.
+std::vector<std::string> contents(Archive& archive) {
+    std::vector<std::string> all;
+    archive.forEachRecord({}, {RecordColumn::FirstRead, false}, [&](const ArchivedRecord& r) {
+        all.push_back(r.summary.instrumentSerial + "|" + joinLines(r.lines) + "|" +
+                      joinLines(r.fuelNames) + "|" + r.summary.workstation);
+    });
+    return all;
+}
+
+TEST_F(ArchiveSync, OnlyWhatTheServerLacksIsSentAndBothListTheSame) {
+    Archive local = Archive::openFile(archiveFile(), true);
+    const std::string hostile("1;\0'\";--\x80\xFF", 12);
+    local.store(readoutOf("64000001"),
+                recordsOf({customerRecord("1", "2312241530"), customerRecord("2", "2312241600"),
+                           hostile + "|" + std::string(10000, '\xE4')}));
+    local.store(readoutOf("64000001", {"Holz"}, "2024-05-02T08:00:00Z"),
+                recordsOf({customerRecord("1", "2312241530"), customerRecord("3", "2312251000")}));
+
+    Archive remote = serverArchive();
+    SyncResult first = pushToServer(local, remote);
+    EXPECT_EQ(first.readouts, 2);
+    EXPECT_EQ(first.records, 4);
+    EXPECT_EQ(first.newRecords, 4);
+    EXPECT_EQ(contents(remote), contents(local));
+    EXPECT_EQ(remote.stats().readouts, 2);
+    EXPECT_THAT(remote.check(), testing::IsEmpty());
+
+    SyncResult again = pushToServer(local, remote);
+    EXPECT_EQ(again.readouts, 0);
+    EXPECT_EQ(again.records, 0);
+
+    local.store(readoutOf("64000002", {"Holz"}, "2024-05-03T08:00:00Z"),
+                recordsOf({customerRecord("1", "2312241530"), customerRecord("4", "2312271000")}));
+    SyncResult third = pushToServer(local, remote);
+    EXPECT_EQ(third.readouts, 1);
+    EXPECT_EQ(third.newRecords, 2);
+    EXPECT_EQ(contents(remote), contents(local));
+    const ArchiveStats stats = local.stats();
+    EXPECT_FALSE(stats.lastSync.empty());
+    EXPECT_EQ(stats.lastSyncServer, remote.location());
+
+    // The same listing, filters and order from either store.
+    RecordFilter filter;
+    filter.customer = "1";
+    const auto ids = [](const std::vector<RecordSummary>& records) {
+        std::vector<std::string> keys;
+        for (const auto& r : records)
+            keys.push_back(r.instrumentSerial + r.measuredAt + r.firstReadAt);
+        return keys;
+    };
+    EXPECT_EQ(ids(remote.listRecords(filter, {})), ids(local.listRecords(filter, {})));
+    EXPECT_EQ(remote.countRecords(filter), 2);
+}
+
+TEST_F(ArchiveSync, TwoWorkstationsSyncingAtOnceGiveTheUnion) {
+    // Both read the same instrument again and again; each also reads one of its own.
+    const auto fill = [](const std::string& file, const std::string& own) {
+        Archive archive = Archive::openFile(file, true);
+        for (int readout = 0; readout < 12; ++readout) {
+            std::vector<std::string> records;
+            for (int i = 0; i < 40 * (readout + 1); ++i)
+                records.push_back(customerRecord(std::to_string(i), "2312241530"));
+            archive.store(readoutOf("64000001"), recordsOf(records));
+            records.clear();
+            for (int i = 0; i < 150; ++i)
+                records.push_back(customerRecord(std::to_string(readout * 1000 + i), "2401011200"));
+            archive.store(readoutOf(own), recordsOf(records));
+        }
+    };
+    fill(archiveFile("a.sqlite"), "64000002");
+    fill(archiveFile("b.sqlite"), "64000003");
+
+    std::string errors[2];
+    std::thread workstations[2];
+    const char* files[2] = {"a.sqlite", "b.sqlite"};
+    for (int w = 0; w < 2; ++w)
+        workstations[w] = std::thread([&, w] {
+            try {
+                Archive local = Archive::openFile(archiveFile(files[w]), false);
+                Archive remote = serverArchive();
+                pushToServer(local, remote);
+            } catch (const std::exception& e) {
+                errors[w] = e.what();
+            }
+        });
+    for (std::thread& t : workstations)
+        t.join();
+    EXPECT_EQ(errors[0], "");
+    EXPECT_EQ(errors[1], "");
+
+    Archive remote = serverArchive();
+    EXPECT_EQ(remote.countRecords({}), 480 + 2 * 12 * 150);
+    EXPECT_EQ(remote.stats().readouts, 2 * 24);
+    EXPECT_THAT(remote.check(), testing::IsEmpty());
+    RecordFilter shared;
+    shared.instrument = "64000001";
+    EXPECT_EQ(remote.countRecords(shared), 480);
+}
+
+TEST_F(ArchiveSync, ARoleThatMaySelectAndInsertIsEnough) {
+    server.sql("CREATE ROLE technician LOGIN");
+    // Tables only the database's owner may create.
+    try {
+        serverArchive("technician");
+        FAIL() << "a role without the right to create tables made them";
+    } catch (const ArchiveError& e) {
+        EXPECT_THAT(e.what(), HasSubstr("permission denied"));
+    }
+    serverArchive(); // the owner's first connection makes the tables
+    server.sql("GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO technician");
+
+    Archive local = Archive::openFile(archiveFile(), true);
+    local.store(readoutOf("64000001"),
+                recordsOf({customerRecord("1", "2312241530"), customerRecord("2", "2312241600")}));
+    Archive remote = serverArchive("technician");
+    EXPECT_EQ(pushToServer(local, remote).newRecords, 2);
+    EXPECT_EQ(pushToServer(local, remote).readouts, 0);
+    EXPECT_EQ(remote.countRecords({}), 2);
+    EXPECT_THROW(remote.database().execute("DELETE FROM record"), ArchiveError);
+}
+
+TEST_F(ArchiveSync, AServerOutOfReachIsOneLineAndChangesNothing) {
+    Archive local = Archive::openFile(archiveFile(), true);
+    local.store(readoutOf("64000001"), recordsOf({customerRecord("1", "2312241530")}));
+    try {
+        Archive::openServer("host=" + server.socketFolder() + "/missing dbname=ovena user=ovena");
+        FAIL() << "connected to no server";
+    } catch (const ArchiveError& e) {
+        const std::string message = e.what();
+        EXPECT_THAT(message, HasSubstr("cannot connect to the server"));
+        EXPECT_EQ(message.find('\n'), std::string::npos) << message;
+    }
+    EXPECT_EQ(local.stats().lastSync, "");
+    EXPECT_THAT(local.check(), testing::IsEmpty());
+}
+
+} // namespace
+} // namespace ovena::test
