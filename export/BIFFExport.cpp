@@ -102,6 +102,7 @@ void TBIFFExport::WriteHeader(const ExportList& captions) {
     TCustomShellViewExport::WriteHeader(captions);
 
     Stream->write(biff::bof(BiffVariant));
+    Stream->write(biff::codePage(biff::Windows1252));
     DimensionsPos = Stream->position();
     Stream->write(biff::dimensions(BiffVariant, 0, 0));
     const TXL_Options& page = Component.XL_Options;

@@ -84,12 +84,16 @@ std::string pageFooter(std::string_view text) {
     return Record(FooterId).shortText(text).bytes();
 }
 
+std::string codePage(std::uint16_t codePage) {
+    return Record(CodePageId).word(codePage).bytes();
+}
+
 std::string printHeaders(bool print) {
-    return Record(PrintHeadersId).byte(print ? 1 : 0).bytes();
+    return Record(PrintHeadersId).word(print ? 1 : 0).bytes();
 }
 
 std::string printGridlines(bool print) {
-    return Record(PrintGridlinesId).byte(print ? 1 : 0).bytes();
+    return Record(PrintGridlinesId).word(print ? 1 : 0).bytes();
 }
 
 std::string font(std::uint16_t heightTwips, std::uint16_t optionFlags, std::string_view name) {

@@ -26,6 +26,7 @@ inline constexpr std::uint16_t ColWidthId = 0x0024;
 inline constexpr std::uint16_t PrintHeadersId = 0x002A;
 inline constexpr std::uint16_t PrintGridlinesId = 0x002B;
 inline constexpr std::uint16_t FontId = 0x0031;
+inline constexpr std::uint16_t CodePageId = 0x0042;
 inline constexpr std::uint16_t XfId = 0x0043;
 
 // The longest text a string record holds; longer texts are cut.
@@ -34,6 +35,9 @@ inline constexpr std::size_t MaxTextLength = 255;
 // The stream variants: 2 writes BOF and DIMENSIONS in their BIFF2 form, 5 in the later form.
 inline constexpr std::uint8_t Variant2 = 2;
 inline constexpr std::uint8_t Variant5 = 5;
+
+// The code page of the texts: Windows-1252.
+inline constexpr std::uint16_t Windows1252 = 1252;
 
 // Font option flags.
 inline constexpr std::uint16_t FontBold = 0x0001;
@@ -49,8 +53,11 @@ std::string bof(std::uint8_t variant);
 // The used range as first row 0, `lastRowPlusOne`, first column 0, `lastColumnPlusOne`.
 std::string dimensions(std::uint8_t variant, std::uint16_t lastRowPlusOne,
                        std::uint16_t lastColumnPlusOne);
+// The code page in which readers decode the workbook's texts.
+std::string codePage(std::uint16_t codePage);
 std::string pageHeader(std::string_view text);
 std::string pageFooter(std::string_view text);
+// The print options carry a 16-bit flag, 1 for on.
 std::string printHeaders(bool print);
 std::string printGridlines(bool print);
 std::string font(std::uint16_t heightTwips, std::uint16_t optionFlags, std::string_view name);

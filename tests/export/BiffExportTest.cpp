@@ -54,13 +54,15 @@ const BiffRecord* cellAt(const std::vector<BiffRecord>& cells, unsigned row, uns
 TEST_F(BiffExport, StoredLocaleChoosesTheStreamVariant) {
     settings.writeString(InternationalKey, "Locale", "00000409");
     std::string file = workbook();
-    EXPECT_EQ(file.substr(0, 12), bytes({0x09, 0x00, 0x04, 0x00, 0x00, 0x00, 0x10, 0x00, // BOF
-                                         0x00, 0x00, 0x08, 0x00})); // DIMENSIONS
+    const std::string codePage = bytes({0x42, 0x00, 0x02, 0x00, 0xE4, 0x04});
+    EXPECT_EQ(file.substr(0, 18), bytes({0x09, 0x00, 0x04, 0x00, 0x00, 0x00, 0x10, 0x00}) + // BOF
+                                      codePage + bytes({0x00, 0x00, 0x08, 0x00})); // DIMENSIONS
 
     settings.writeString(InternationalKey, "Locale", "00000407");
     file = workbook();
-    EXPECT_EQ(file.substr(0, 14), bytes({0x09, 0x08, 0x06, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00,
-                                         0x00, 0x02, 0x0A, 0x00}));
+    EXPECT_EQ(file.substr(0, 20),
+              bytes({0x09, 0x08, 0x06, 0x00, 0x00, 0x00, 0x10, 0x00, 0x00, 0x00}) + codePage +
+                  bytes({0x00, 0x02, 0x0A, 0x00}));
 }
 
 TEST_F(BiffPointExport, WithoutAStoredLocaleThePlatformLocaleDecides) {
@@ -87,11 +89,12 @@ TEST_F(BiffExport, PrologueRecordsInOrder) {
     component->XL_Options.PrintGridlines = true;
     component->XL_Options.PageHeader = "";
     const std::string file = workbook();
-    std::string expected = biff::bof(5) + biff::dimensions(5, 5, 4) +
+    std::string expected = biff::bof(5) + bytes({0x42, 0x00, 0x02, 0x00, 0xE4, 0x04}) + // 1252
+                           biff::dimensions(5, 5, 4) +
                            bytes({0x14, 0x00, 0x01, 0x00, 0x00}) + // empty page header
                            biff::pageFooter("Page &P of &N") +
-                           bytes({0x2A, 0x00, 0x01, 0x00, 0x00}) + // no headings
-                           bytes({0x2B, 0x00, 0x01, 0x00, 0x01});  // grid lines
+                           bytes({0x2A, 0x00, 0x02, 0x00, 0x00, 0x00}) + // no headings
+                           bytes({0x2B, 0x00, 0x02, 0x00, 0x01, 0x00});  // grid lines
     for (int i = 0; i < 5; ++i)
         expected += biff::font(200, 0, "Arial");
     expected += biff::font(200, 0x0002, "Arial") + biff::font(240, 0x0005, "Arial") +
@@ -250,8 +253,8 @@ TEST_F(BiffExport, FinalDimensionsForThreeCaptionsAndTenRows) {
     fillGrid(3, 10);
     const std::string file = workbook();
     const std::vector<BiffRecord> records = biffRecords(file);
-    ASSERT_EQ(records[1].id, 0x0200);
-    EXPECT_EQ(records[1].data, bytes({0, 0, 12, 0, 0, 0, 4, 0, 0, 0}));
+    ASSERT_EQ(records[2].id, 0x0200);
+    EXPECT_EQ(records[2].data, bytes({0, 0, 12, 0, 0, 0, 4, 0, 0, 0}));
 }
 
 TEST_F(BiffExport, DimensionsCoverTheRowsAboveAndBelowTheTable) {
@@ -261,7 +264,7 @@ TEST_F(BiffExport, DimensionsCoverTheRowsAboveAndBelowTheTable) {
     fillGrid(3, 10);
     // Title 0, time stamp 1, captions 3, data 4 to 13, footer 15.
     const std::vector<BiffRecord> records = biffRecords(workbook());
-    EXPECT_EQ(records[1].data, bytes({0, 0, 16, 0, 0, 0, 4, 0, 0, 0}));
+    EXPECT_EQ(records[2].data, bytes({0, 0, 16, 0, 0, 0, 4, 0, 0, 0}));
 }
 
 TEST_F(BiffExport, ColumnWidthsFromTheLongestText) {
