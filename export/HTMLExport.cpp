@@ -6,6 +6,14 @@
 
 namespace ovena {
 
+namespace {
+
+// Tells readers that the page's texts are Windows-1252.
+constexpr std::string_view CharsetDeclaration =
+    "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">";
+
+} // namespace
+
 static_assert(HTMLBuiltInTemplates.size() == HtmlTemplateCount, "one template per member");
 
 void registerHTMLExport(WriterRegistry& registry) {
@@ -36,11 +44,14 @@ void THTMLExport::WriteHeader(const ExportList& captions) {
             ? std::string(HTMLBuiltInTemplates[static_cast<std::size_t>(Component.HTML_Template)])
             : Component.HTML_CustomTemplate();
     const std::string title = pageText(Component.Title(), false);
-    Output->write("<html><head><title>" + title + "</title></head>\r\n<body bgcolor=\"" +
-                  field(F::PageBackground) + "\" link=\"" + field(F::LinkColour) + "\" vlink=\"" +
-                  field(F::VisitedLinkColour) + "\" text=\"" + field(F::TextColour) +
-                  "\" alink=\"" + field(F::ActiveLinkColour) + "\">\r\n<font color=\"" +
-                  field(F::FontColour) + "\" face=\"" + field(F::FontFace) + "\">\r\n");
+    // The page names its code page, so browsers and office programs show its texts as written
+    // instead of guessing.
+    Output->write("<html><head>" + std::string(CharsetDeclaration) + "<title>" + title +
+                  "</title></head>\r\n<body bgcolor=\"" + field(F::PageBackground) + "\" link=\"" +
+                  field(F::LinkColour) + "\" vlink=\"" + field(F::VisitedLinkColour) +
+                  "\" text=\"" + field(F::TextColour) + "\" alink=\"" + field(F::ActiveLinkColour) +
+                  "\">\r\n<font color=\"" + field(F::FontColour) + "\" face=\"" +
+                  field(F::FontFace) + "\">\r\n");
     if (hasHtml(THTML_Option::htDisplayTitle))
         Output->writeLine("<h1>" + title + "</h1>");
     if (has(TExportOption::TimeStamp))

@@ -56,6 +56,27 @@ TEST_F(HtmlExport, MeasurementPageParsesInAnIndependentParser) {
     EXPECT_TRUE(verdict.wellFormed) << verdict.report;
 }
 
+TEST_F(HtmlExport, PagesDeclareTheirCodePageWithEveryTemplate) {
+    setTable({{"Fuel",
+               "T gas \xB0"
+               "C",
+               "Price"},
+              {"Heiz\xF6l EL", "182,5", "\x80 12,50"}});
+    for (const std::string custom : {"", "#FFFFFF;blue;purple;red;#000000;;#068FE6;#FFFFFF;"
+                                         "#FFFFFF;#000000;#FFFCD9"}) {
+        component->SetHTML_CustomTemplate(custom);
+        page();
+        const auto verdict = test::parseHtmlPage(path("page.htm"));
+        if (!verdict.parserAvailable)
+            GTEST_SKIP() << "/usr/bin/python3 is missing: the page was not checked by a parser";
+        EXPECT_TRUE(verdict.wellFormed) << verdict.report;
+        EXPECT_EQ(verdict.charset, "windows-1252") << custom;
+        for (const char* shown : {"Heiz\u00F6l EL", "T gas \u00B0C", "\u20AC 12,50"})
+            EXPECT_NE(verdict.text.find(shown), std::string::npos) << shown << " in\n"
+                                                                   << verdict.text;
+    }
+}
+
 TEST_F(HtmlExport, TemplatesColourPageCaptionsTableAndRows) {
     for (std::string_view builtIn : HTMLBuiltInTemplates)
         EXPECT_EQ(std::count(builtIn.begin(), builtIn.end(), ';'), 10) << builtIn;
@@ -157,7 +178,10 @@ TEST_F(HtmlExport, TitleHeaderAndFooterKeepTheirMarkupAndFollowTheOptions) {
     component->SetFooter({"%.0f rows", "mail service@tev.example"});
     setHtmlOption(THTML_Option::htDisplayTitle, true);
     auto lines = pageOf("x");
-    EXPECT_EQ(lines[0], "<html><head><title>TEV <i>640</i></title></head>");
+    EXPECT_EQ(lines[0],
+              "<html><head>"
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+              "<title>TEV <i>640</i></title></head>");
     EXPECT_EQ(lines[3], "<h1>TEV <i>640</i></h1>");
     EXPECT_EQ(lines[4], "Halvoer <b>Safety</b><br>");
     EXPECT_EQ(lines[5], "www: <a href=\"http://tev.example\">http://tev.example</a><br>");
@@ -188,7 +212,10 @@ TEST_F(HtmlExport, TitleHeaderAndFooterKeepTheirMarkupAndFollowTheOptions) {
 TEST_F(HtmlExport, EmptyTitleAndTimeStampLine) {
     setTable({{"N"}, {"x"}});
     const auto lines = crlfLines(page());
-    EXPECT_EQ(lines[0], "<html><head><title></title></head>");
+    EXPECT_EQ(lines[0],
+              "<html><head>"
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
+              "<title></title></head>");
     EXPECT_EQ(lines[3], "Created: 09.12.2026 08:15:30<br><br>");
     EXPECT_EQ(lines[4].rfind("<table ", 0), 0u);
 }

@@ -14,6 +14,8 @@ struct HtmlParserVerdict {
     bool parserAvailable = false; // false: no /usr/bin/python3 on this machine
     bool wellFormed = false;      // every element closed in order, links with clean targets
     std::string report;           // the parser's complaints
+    std::string charset;          // the code page the page declares in its head, if any
+    std::string text;             // the page's text decoded with that code page, as UTF-8
 };
 
 inline constexpr const char* PythonPath = "/usr/bin/python3";
@@ -27,13 +29,15 @@ from html.parser import HTMLParser
 
 VOID = {"br", "hr", "img", "meta", "link", "input"}
 KNOWN = {"html", "head", "title", "body", "font", "h1", "table", "tr", "td", "b", "a",
-         "br", "hr"}
+         "br", "hr", "meta"}
 
 class Checker(HTMLParser):
     def __init__(self):
         super().__init__(convert_charrefs=True)
         self.stack = []
         self.errors = []
+        self.charset = None
+        self.text = []
 
     def where(self):
         return "line %d col %d" % self.getpos()
@@ -47,8 +51,16 @@ class Checker(HTMLParser):
                 self.errors.append("bad link %r at %s" % (raw, self.where()))
             if "a" in self.stack:
                 self.errors.append("nested link at %s" % self.where())
+        if tag == "meta" and dict(attrs).get("http-equiv", "").lower() == "content-type":
+            if self.stack != ["html", "head"]:
+                self.errors.append("content type declared outside the head at %s" % self.where())
+            found = re.search(r"charset=([\w-]+)", dict(attrs).get("content", ""))
+            self.charset = found.group(1) if found else None
         if tag not in VOID:
             self.stack.append(tag)
+
+    def handle_data(self, data):
+        self.text.append(data)
 
     def handle_startendtag(self, tag, attrs):
         self.errors.append("self-closing <%s/> at %s" % (tag, self.where()))
@@ -61,14 +73,21 @@ class Checker(HTMLParser):
             self.stack.pop()
 
 with open(sys.argv[1], "rb") as f:
-    page = f.read().decode("latin-1")
+    raw = f.read()
 checker = Checker()
-checker.feed(page)
+checker.feed(raw.decode("latin-1"))
 checker.close()
 if checker.stack:
     checker.errors.append("left open: %s" % checker.stack)
 for e in checker.errors:
     print(e)
+# The text as a reader that honours the declaration sees it.
+if checker.charset:
+    reader = Checker()
+    reader.feed(raw.decode(checker.charset))
+    reader.close()
+    with open(sys.argv[2], "w", encoding="utf-8") as out:
+        out.write(checker.charset + "\n" + "".join(reader.text))
 sys.exit(1 if checker.errors else 0)
 )PY";
 
@@ -80,8 +99,10 @@ inline HtmlParserVerdict parseHtmlPage(const std::string& pagePath) {
     verdict.parserAvailable = true;
     const std::string script = sandboxFolder() + "/html_check.py";
     writeFile(script, HtmlCheckerScript);
+    const std::string decoded = sandboxFolder() + "/html_text.txt";
+    std::remove(decoded.c_str());
     const std::string command =
-        std::string(PythonPath) + " '" + script + "' '" + pagePath + "' 2>&1";
+        std::string(PythonPath) + " '" + script + "' '" + pagePath + "' '" + decoded + "' 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) {
         verdict.report = "cannot start " + std::string(PythonPath);
@@ -92,6 +113,12 @@ inline HtmlParserVerdict parseHtmlPage(const std::string& pagePath) {
         verdict.report.append(buffer, n);
     const int status = pclose(pipe);
     verdict.wellFormed = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    if (access(decoded.c_str(), R_OK) == 0) {
+        const std::string found = readFile(decoded);
+        const std::size_t end = found.find('\n');
+        verdict.charset = found.substr(0, end);
+        verdict.text = found.substr(end + 1);
+    }
     return verdict;
 }
 
