@@ -53,6 +53,10 @@ std::string TCSVExport::separator() const {
     const auto stored = Component.Services().settings.readString(InternationalKey, "sList");
     if (stored && !stored->empty())
         return stored->substr(0, MaxSeparatorLength);
+    // The regional list separator, unless it is the decimal separator (a decimal stored for one
+    // locale over the list separator of another): unquoted numbers would then split.
+    if (const std::string& list = Locale().sList; !list.empty() && list != Locale().sDecimal)
+        return list.substr(0, MaxSeparatorLength);
     return Locale().sDecimal == "," ? ";" : ",";
 }
 

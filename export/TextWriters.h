@@ -22,8 +22,9 @@ protected:
     void WriteFooter() override;
 };
 
-// Comma-separated values; the separator is the user's list separator, else ";" when the
-// decimal separator is "," and "," otherwise. Texts are quoted, numbers written as they are.
+// Comma-separated values; the separator is the list separator stored in the settings, else the
+// locale's when it differs from the decimal separator, else ";" when the decimal separator is ","
+// and "," otherwise. Texts are quoted, numbers written as they are.
 class TCSVExport : public TCustomTextExport {
 public:
     using TCustomTextExport::TCustomTextExport;

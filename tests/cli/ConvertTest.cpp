@@ -137,6 +137,20 @@ TEST_F(Convert, CsvUnderTheStoredLocale) {
               "\"11.12.2026\";4;\"Wood\";\"twolines\"\r\n");
 }
 
+TEST_F(Convert, CsvUnderAProcessLocaleWithItsOwnListSeparator) {
+    // Swiss German: a decimal point, and ";" for lists.
+    std::filesystem::remove(settingsFile());
+    setenv("LC_ALL", "de_CH.UTF-8", 1);
+    const CliRun run = ovenaCli(
+        {"convert", input(), "--format", "csv", "--output", output("out.csv"), "--options", ""});
+    unsetenv("LC_ALL");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(output("out.csv")), "\"09.12.2026\";\"3,5\";\"Oil\";\"K\xE4ltetest\"\r\n"
+                                           "\"10.12.2026\";\"12,25\";\"Natural gas\";\"say "
+                                           "\"\"hi\"\"\"\r\n"
+                                           "\"11.12.2026\";4;\"Wood\";\"twolines\"\r\n");
+}
+
 TEST_F(Convert, TabWithoutAnyOption) {
     const CliRun run =
         ovenaCli({"convert", input(), "--format", "tab", "--output", output(), "--options", ""});
@@ -183,8 +197,8 @@ TEST_F(Convert, ExcelWorkbookWithPageSetupFromTheOptions) {
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string book = readFile(output("out.xls"));
     // PRINTGRIDLINES on, PRINTHEADERS off, FOOTER with the given text.
-    EXPECT_NE(book.find(std::string("\x2B\x00\x01\x00\x01", 5)), std::string::npos);
-    EXPECT_NE(book.find(std::string("\x2A\x00\x01\x00\x00", 5)), std::string::npos);
+    EXPECT_NE(book.find(std::string("\x2B\x00\x02\x00\x01\x00", 6)), std::string::npos);
+    EXPECT_NE(book.find(std::string("\x2A\x00\x02\x00\x00\x00", 6)), std::string::npos);
     EXPECT_NE(book.find(std::string("\x15\x00\x04\x00\x03p&P", 7)), std::string::npos);
 }
 

@@ -59,22 +59,47 @@ TEST_F(PointExport, TimeStampWithTwelveHourClock) {
               "Created: 12/9/2026 8:15:30 AM\r\n\r\n");
 }
 
+// Without a list separator anywhere, the decimal separator decides.
 TEST_F(CommaExport, CsvWithSemicolonWhenTheDecimalIsAComma) {
+    services.locale.sList.clear();
     fullLayout(); // title, header and footer are not part of delimited files
     EXPECT_EQ(exportToFile(TExportType::xText_Comma_Delimited, "out.csv"), golden("csv_comma.txt"));
 }
 
 TEST_F(PointExport, CsvWithCommaWhenTheDecimalIsAPoint) {
+    services.locale.sList.clear();
     component->SetOptions({O::ShowColHeaders});
     EXPECT_EQ(exportToFile(TExportType::xText_Comma_Delimited, "out.csv"), golden("csv_point.txt"));
 }
 
-TEST_F(CommaExport, CsvTakesTheStoredListSeparator) {
-    settings.writeString(InternationalKey, "sList", "|");
+// Separators that differ from what the decimal separator would give.
+TEST_F(CommaExport, CsvTakesTheLocaleListSeparatorUnlessOneIsStored) {
     component->SetOptions({});
+    services.locale.sList = "/";
+    EXPECT_EQ(exportToFile(TExportType::xText_Comma_Delimited, "out.csv"),
+              "\"09.12.2026\"/3,5/\"Oil\"\r\n\"10.12.2026\"/12,25/\"Natural gas\"\r\n"
+              "\"11.12.2026\"/4/\"Wood \"\"dry\"\"\"\r\n");
+
+    settings.writeString(InternationalKey, "sList", "|");
     EXPECT_EQ(exportToFile(TExportType::xText_Comma_Delimited, "out.csv"),
               "\"09.12.2026\"|3,5|\"Oil\"\r\n\"10.12.2026\"|12,25|\"Natural gas\"\r\n"
               "\"11.12.2026\"|4|\"Wood \"\"dry\"\"\"\r\n");
+}
+
+TEST_F(CommaExport, CsvNeverSplitsNumbersAtALocaleListSeparatorEqualToTheDecimal) {
+    services.locale.sList = ",";
+    component->SetOptions({});
+    EXPECT_EQ(exportToFile(TExportType::xText_Comma_Delimited, "out.csv").substr(0, 18),
+              "\"09.12.2026\";3,5;\"");
+}
+
+// Swiss German: a decimal point, and ";" for lists.
+TEST_F(PointExport, CsvTakesTheLocaleListSeparatorUnderADecimalPoint) {
+    services.locale.sList = ";";
+    component->SetOptions({});
+    EXPECT_EQ(exportToFile(TExportType::xText_Comma_Delimited, "out.csv"),
+              "\"09.12.2026\";3.5;\"Oil\"\r\n\"10.12.2026\";12.25;\"Natural gas\"\r\n"
+              "\"11.12.2026\";4;\"Wood \"\"dry\"\"\"\r\n");
 }
 
 TEST_F(CommaExport, CsvDropsLineBreaksOfTextsAndKeepsNumbersAsReceived) {
