@@ -7,6 +7,7 @@
 #include "ProcessMeasures.h"
 
 #include "support/FakeUi.h"
+#include "support/Locales.h"
 #include "support/TestEnvironment.h"
 
 #include "export/EC_SGrid.h"
@@ -36,16 +37,6 @@ public:
     int openDocument(const std::string&) override { return 31; }
 };
 
-// The decimal comma the table builder writes by default, so the spreadsheet writers see
-// numbers.
-LocaleSettings commaLocale() {
-    LocaleSettings locale = processLocaleSettings();
-    locale.sDecimal = ",";
-    locale.sThousand = ".";
-    locale.sList = ";";
-    return locale;
-}
-
 StringGrid& cachedTable(int rows) {
     static std::map<int, StringGrid> tables;
     auto it = tables.find(rows);
@@ -59,7 +50,7 @@ StringGrid& cachedTable(int rows) {
 class ExportRun {
 public:
     ExportRun(StringGrid& grid, TExportType type, bool detailed)
-        : services{ui, shell, settings, commaLocale()},
+        : services{ui, shell, settings, test::commaLocale()},
           component(std::make_unique<TExportStringGrid>(services, &owner, &grid)),
           file(test::sandboxFolder() + "/export." + std::string(DefaultExtension(type))) {
         component->ExportType = type;

@@ -6,8 +6,8 @@
 
 #include "ProcessMeasures.h"
 
-#include "sim/SimProcess.h"
 #include "support/FakeUi.h"
+#include "support/SimProcess.h"
 
 #include "link/komm.h"
 #include "procedures/Procedures.h"

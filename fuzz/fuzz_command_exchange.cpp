@@ -4,8 +4,8 @@
 
 #include "FuzzSupport.h"
 
-#include "link/PtyPeer.h"
 #include "support/FakeUi.h"
+#include "support/PtyPeer.h"
 
 #include "link/komm.h"
 

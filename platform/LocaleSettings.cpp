@@ -164,13 +164,9 @@ std::optional<int> integerOf(const SettingsStore::Value& value) {
     return number;
 }
 
-} // namespace
-
-LocaleSettings processLocaleSettings() {
-    // The identifier and the list separator go with the number formats.
-    const NumericPart& numeric = knownLocale(categoryLocaleName("LC_NUMERIC")).numeric;
-    const TimePart& time = knownLocale(categoryLocaleName("LC_TIME")).time;
-    const MonetaryPart& monetary = knownLocale(categoryLocaleName("LC_MONETARY")).monetary;
+// The settings made of the three parts, which may come from different locales.
+LocaleSettings combined(const NumericPart& numeric, const TimePart& time,
+                        const MonetaryPart& monetary) {
     LocaleSettings settings;
     settings.Locale = numeric.Locale;
     settings.sList = numeric.sList;
@@ -187,6 +183,20 @@ LocaleSettings processLocaleSettings() {
     settings.iCurrency = monetary.iCurrency;
     settings.iNegCurr = monetary.iNegCurr;
     return settings;
+}
+
+} // namespace
+
+LocaleSettings localeSettingsOf(std::string_view name) {
+    const KnownLocale& known = knownLocale(name);
+    return combined(known.numeric, known.time, known.monetary);
+}
+
+LocaleSettings processLocaleSettings() {
+    // The identifier and the list separator go with the number formats.
+    return combined(knownLocale(categoryLocaleName("LC_NUMERIC")).numeric,
+                    knownLocale(categoryLocaleName("LC_TIME")).time,
+                    knownLocale(categoryLocaleName("LC_MONETARY")).monetary);
 }
 
 LocaleSettings localeSettings(const SettingsStore& store) {

@@ -37,6 +37,9 @@ struct LocaleSettings {
 // which behaves as US English.
 LocaleSettings processLocaleSettings();
 
+// The settings of one locale name ("de_DE", "de_AT.UTF-8@euro") from the same table.
+LocaleSettings localeSettingsOf(std::string_view name);
+
 // Each value present under InternationalKey of the store wins; each missing one comes from
 // processLocaleSettings(). Integer values may be stored as text or as integers; an integer
 // value that is no number or outside its range is left out.

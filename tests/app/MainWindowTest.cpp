@@ -1,4 +1,3 @@
-#include "PseudoPorts.h"
 #include "StoredSettings.h"
 #include "app/OvenaForms.h"
 #include "platform/ConfigPaths.h"
@@ -6,6 +5,7 @@
 #include "platform/Shell.h"
 #include "platform/Version.h"
 #include "support/FakeUi.h"
+#include "support/PseudoPorts.h"
 #include "support/TestEnvironment.h"
 
 #include <gmock/gmock.h>

@@ -2,14 +2,16 @@
 // into a file, the info box, the generation and header check boxes, and the busy window that
 // refuses a second procedure, a page change and closing while one runs.
 
-#include "PseudoPorts.h"
-#include "SimulatedInstrument.h"
 #include "StoredSettings.h"
+#include "TwoRecords.h"
 #include "app/OvenaForms.h"
 #include "export/EC_Choice.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
 #include "support/FakeUi.h"
+#include "support/PseudoPorts.h"
+#include "support/SimulatedInstrument.h"
+#include "support/TestEnvironment.h"
 
 #include <algorithm>
 #include <gmock/gmock.h>
@@ -28,7 +30,7 @@ protected:
         store.load();
         store.writeString(InternationalKey, "sDecimal", ",");
         store.writeString(InternationalKey, "sList", ";");
-        store.writeString(SettingsKey, "GroupBox2_Tag", std::to_string(SimulatedInstrument::Port));
+        store.writeString(SettingsKey, "GroupBox2_Tag", std::to_string(TwoRecordsPort));
         forms = std::make_unique<OvenaForms>(ui, shell, store);
         main().Show();
     }
@@ -45,7 +47,7 @@ protected:
                m.btClose.Enabled && m.BtHelp.Enabled && m.SpItReaddata.Enabled &&
                m.BtKonfig.Enabled;
     }
-    // Picks the fields of SimulatedInstrument::TwoRecordsCsv.
+    // Picks the fields of TwoRecordsCsv.
     void chooseCsvFields() {
         main().Listboxfields.Checked.fill(false);
         for (int field : {0, 1, 2, 3, 7, 18})
@@ -72,7 +74,7 @@ protected:
 
     // No port of the machine shows up; the simulator takes COM5 over.
     PseudoPorts ports{};
-    SimulatedInstrument sim;
+    SimulatedInstrument sim{TwoRecordsPort, TwoRecordsMemory};
     FakeUi ui;
     GioShell shell;
     SettingsStore store{settingsFile()};
@@ -87,8 +89,8 @@ TEST_F(WindowProcedures, ExecuteExportReadsTheInstrumentIntoTheChosenFile) {
 
     main().BtExecuteExportClick();
 
-    EXPECT_EQ(readFile(file), SimulatedInstrument::TwoRecordsCsv);
-    EXPECT_EQ(forms->FormKomm.Port, SimulatedInstrument::Port);
+    EXPECT_EQ(readFile(file), TwoRecordsCsv);
+    EXPECT_EQ(forms->FormKomm.Port, TwoRecordsPort);
     EXPECT_EQ(main().Readout.InstrumentSerial, "64012345");
     EXPECT_FALSE(forms->FormMInfo.Visible);
     EXPECT_TRUE(ui.boxes.empty());

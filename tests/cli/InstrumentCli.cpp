@@ -97,14 +97,4 @@ CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::stri
     return result;
 }
 
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> result;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find('\n', start);
-        result.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return result;
-}
-
 } // namespace ovena::test

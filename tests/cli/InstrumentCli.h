@@ -19,7 +19,4 @@ CliResult runCli(const std::vector<std::string>& args);
 // types `typed`. `err` holds what the terminal showed.
 CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& typed = "");
 
-// The lines of a text, split at "\n".
-std::vector<std::string> lines(const std::string& text);
-
 } // namespace ovena::test

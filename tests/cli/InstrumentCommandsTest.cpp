@@ -1,7 +1,7 @@
 // ovena-cli info, clear and ports against tev640-sim.
 
 #include "InstrumentCli.h"
-#include "sim/SimProcess.h"
+#include "support/SimulatedInstrument.h"
 #include "support/TestEnvironment.h"
 
 #include "platform/ConfigPaths.h"
@@ -22,18 +22,15 @@ class Commands : public ::testing::Test {
 protected:
     // The simulator on COM8 with a memory whose "R301" answers 1000;12;3;7.
     void startSim(std::vector<std::string> options = {}) {
-        const std::string memory = sandboxFolder() + "/memory.txt";
-        writeFile(memory, "serial=64012345\nfirmware=V3.02\ncapacity=1000\nused=12\ntoread=3\n"
-                          "measurements=7\nrecord\n1;4711\nend\n");
-        options.insert(options.end(), {"--memory", memory, "--port", "8", "--log", log});
-        sim = std::make_unique<SimProcess>(options);
-        ASSERT_TRUE(sim->started());
-        sim->nextLine();
+        sim = std::make_unique<SimulatedInstrument>(
+            8,
+            "serial=64012345\nfirmware=V3.02\ncapacity=1000\nused=12\ntoread=3\n"
+            "measurements=7\nrecord\n1;4711\nend\n",
+            std::move(options));
     }
-    std::vector<std::string> commands() const { return lines(readFile(log)); }
+    std::vector<std::string> commands() const { return sim->commands(); }
 
-    std::string log = sandboxFolder() + "/commands.log";
-    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<SimulatedInstrument> sim;
 };
 
 TEST_F(Commands, InfoPrintsTheTenLinesAsTheBoxShowsThem) {
@@ -103,7 +100,7 @@ TEST_F(Commands, PortsListsEachNumberWithItsDeviceAndWhetherItIsPresent) {
         EXPECT_EQ(listed[static_cast<std::size_t>(n - 1)], "COM" + std::to_string(n) + "\t" +
                                                                sandboxFolder() + "/ttyMissing" +
                                                                std::to_string(n) + "\tabsent");
-    EXPECT_THAT(listed, testing::Contains("COM8\t" + sim->device() + "\tpresent"));
+    EXPECT_THAT(listed, testing::Contains("COM8\t" + sim->process().device() + "\tpresent"));
 }
 
 } // namespace

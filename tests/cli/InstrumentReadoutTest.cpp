@@ -3,7 +3,7 @@
 // and the flags that override them, the exit statuses and the progress bar.
 
 #include "InstrumentCli.h"
-#include "sim/SimProcess.h"
+#include "support/SimulatedInstrument.h"
 #include "support/TestEnvironment.h"
 
 #include "platform/ConfigPaths.h"
@@ -152,12 +152,9 @@ std::string csvLine(const std::vector<std::string>& cells, bool captions) {
 
 class Readout : public ::testing::Test {
 protected:
-    // The simulator on COM6 with a command log.
+    // The simulator on COM6 with these options.
     void startSim(std::vector<std::string> options) {
-        options.insert(options.end(), {"--port", "6", "--log", log});
-        sim = std::make_unique<SimProcess>(options);
-        ASSERT_TRUE(sim->started());
-        sim->nextLine();
+        sim = std::make_unique<SimulatedInstrument>(6, "", std::move(options));
     }
 
     // The store as the window leaves it, with a decimal-point locale.
@@ -169,9 +166,8 @@ protected:
         ASSERT_TRUE(store.save());
     }
 
-    std::string log = sandboxFolder() + "/commands.log";
     std::string output = sandboxFolder() + "/readout.csv";
-    std::unique_ptr<SimProcess> sim;
+    std::unique_ptr<SimulatedInstrument> sim;
 };
 
 TEST_F(Readout, TwoHundredGeneratedRecordsGiveThePredictedTable) {

@@ -16,42 +16,6 @@ void FormKeepingUi::cancelWhenProgressShows() {
     };
 }
 
-LocaleSettings commaLocale() {
-    LocaleSettings l;
-    l.Locale = "00000407";
-    l.sList = ";";
-    l.sDecimal = ",";
-    l.sThousand = ".";
-    l.sDate = ".";
-    l.sTime = ":";
-    l.sShortDate = "dd.MM.yyyy";
-    l.sTimeFormat = "HH:mm:ss";
-    l.sCurrency = "\x80";
-    l.iCurrDigits = 2;
-    l.iCurrency = 3;
-    l.iNegCurr = 8;
-    return l;
-}
-
-LocaleSettings pointLocale() {
-    LocaleSettings l;
-    l.Locale = "00000409";
-    l.sList = ",";
-    l.sDecimal = ".";
-    l.sThousand = ",";
-    l.sDate = "/";
-    l.sTime = ":";
-    l.sShortDate = "M/d/yyyy";
-    l.sTimeFormat = "h:mm:ss tt";
-    l.s1159 = "AM";
-    l.s2359 = "PM";
-    l.sCurrency = "$";
-    l.iCurrDigits = 2;
-    l.iCurrency = 0;
-    l.iNegCurr = 0;
-    return l;
-}
-
 std::chrono::system_clock::time_point testTime(int hour, int minute, int second) {
     setenv("TZ", "UTC", 1);
     tzset();

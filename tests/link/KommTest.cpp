@@ -1,7 +1,7 @@
 #include "link/komm.h"
 
-#include "PtyPeer.h"
 #include "support/FakeUi.h"
+#include "support/PtyPeer.h"
 
 #include <gtest/gtest.h>
 

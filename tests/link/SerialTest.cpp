@@ -1,8 +1,8 @@
 #include "link/Serobj.h"
 
-#include "PtyPeer.h"
 #include "platform/ConfigPaths.h"
 #include "platform/PortMap.h"
+#include "support/PtyPeer.h"
 #include "support/TestEnvironment.h"
 
 #include <gtest/gtest.h>

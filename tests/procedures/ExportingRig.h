@@ -1,9 +1,11 @@
 #pragma once
 
 #include "ProcedureRig.h"
-#include "export/ExportFixture.h"
+#include "support/FakeShell.h"
+#include "support/TestEnvironment.h"
 
 #include "platform/LocaleSettings.h"
+#include "platform/SettingsStore.h"
 #include "procedures/MainExport.h"
 #include "table/OutputSettings.h"
 

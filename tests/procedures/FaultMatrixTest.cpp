@@ -5,8 +5,8 @@
 
 #include "ExportingRig.h"
 
-#include "link/PtyPeer.h"
 #include "platform/PortMap.h"
+#include "support/PtyPeer.h"
 #include "support/TestEnvironment.h"
 #include "table/TableBuilder.h"
 

@@ -2,7 +2,7 @@
 // gives, a scripted peer): their commands, the info box's lines and how they end on every path.
 
 #include "ProcedureRig.h"
-#include "link/PtyPeer.h"
+#include "support/PtyPeer.h"
 
 #include "platform/ConfigPaths.h"
 #include "platform/Version.h"

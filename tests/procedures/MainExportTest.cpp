@@ -6,6 +6,7 @@
 #include "export/EC_Choice.h"
 #include "export/ExportError.h"
 #include "procedures/MainExport.h"
+#include "support/Locales.h"
 #include "support/TestEnvironment.h"
 
 #include <algorithm>
@@ -18,20 +19,9 @@ namespace {
 using enum TExportOption;
 using testing::ElementsAre;
 
-LocaleSettings germanLocale() {
-    LocaleSettings locale;
-    locale.sDecimal = ",";
-    locale.sThousand = ".";
-    locale.sDate = ".";
-    locale.sTime = ":";
-    locale.sShortDate = "dd.MM.yyyy";
-    locale.sTimeFormat = "HH:mm:ss";
-    return locale;
-}
-
 class MainExportTest : public ::testing::Test, protected ExportingRig {
 protected:
-    MainExportTest() : ExportingRig(germanLocale()) {}
+    MainExportTest() : ExportingRig(commaLocale()) {}
 };
 
 TEST_F(MainExportTest, ComponentIsConfiguredAsTheMainWindowKeepsIt) {

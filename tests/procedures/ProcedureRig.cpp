@@ -1,6 +1,6 @@
 #include "ProcedureRig.h"
 
-#include "sim/SimProcess.h"
+#include "support/SimulatedInstrument.h"
 #include "support/TestEnvironment.h"
 
 #include <stdexcept>
@@ -37,26 +37,12 @@ ProcedureRig::ProcedureRig(std::chrono::milliseconds tick)
 ProcedureRig::~ProcedureRig() = default;
 
 void ProcedureRig::startSim(const std::string& memoryFileText, std::vector<std::string> options) {
-    const std::string memory = sandboxFolder() + "/memory.txt";
-    writeFile(memory, memoryFileText);
-    log_ = sandboxFolder() + "/commands.log";
-    options.insert(options.end(),
-                   {"--memory", memory, "--port", std::to_string(Port), "--log", log_});
-    sim_ = std::make_unique<SimProcess>(options);
-    if (!sim_->started())
-        throw std::runtime_error("tev640-sim did not start: " + sim_->errorOutput());
-    sim_->nextLine(); // the port line: the link exists from here on
+    sim_.reset();
+    sim_ = std::make_unique<SimulatedInstrument>(Port, memoryFileText, std::move(options));
 }
 
 std::vector<std::string> ProcedureRig::commands() const {
-    std::vector<std::string> lines;
-    const std::string text = readFile(log_);
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        start = end == std::string::npos ? text.size() : end + 1;
-    }
-    return lines;
+    return sim_->commands();
 }
 
 std::vector<std::string> boxTexts(const FakeUi& ui) {

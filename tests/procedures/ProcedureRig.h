@@ -12,7 +12,7 @@
 
 namespace ovena::test {
 
-class SimProcess;
+class SimulatedInstrument;
 
 using namespace std::chrono_literals;
 
@@ -68,8 +68,7 @@ public:
     ProcedureHost host;
 
 private:
-    std::unique_ptr<SimProcess> sim_;
-    std::string log_;
+    std::unique_ptr<SimulatedInstrument> sim_;
 };
 
 // The texts of the boxes shown, in order.

@@ -2,7 +2,7 @@
 // collects, and how it ends on every path.
 
 #include "ProcedureRig.h"
-#include "link/PtyPeer.h"
+#include "support/PtyPeer.h"
 
 #include "platform/ConfigPaths.h"
 #include "support/TestEnvironment.h"

@@ -1,6 +1,6 @@
 // The memory file: what a technician writes, what the simulator dumps, and the errors.
 
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
 
 #include "sim/MemoryFile.h"

@@ -1,6 +1,6 @@
 // The generated memory: the same for the same seed, and realistic in every field.
 
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
 
 #include "sim/MemoryFile.h"

@@ -1,7 +1,7 @@
 // The faults the simulator injects, as a client over the pseudo-terminal sees them.
 
 #include "DeviceClient.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
 
 #include "platform/ConfigPaths.h"

@@ -1,7 +1,7 @@
 // The line as the client meets it: pacing at a baud rate, and the COM port link.
 
 #include "DeviceClient.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
 
 #include "platform/ConfigPaths.h"

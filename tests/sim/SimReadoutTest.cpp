@@ -2,7 +2,7 @@
 // port link, sessions that open and close the device, the command log and the clear command.
 
 #include "DeviceClient.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
 
 #include "platform/ConfigPaths.h"
@@ -77,17 +77,6 @@ Readout readOut(DeviceClient& client) {
     return result;
 }
 
-std::vector<std::string> logLines(const std::string& path) {
-    std::vector<std::string> lines;
-    std::string text = readFile(path);
-    for (size_t start = 0; start < text.size();) {
-        const size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
-
 TEST(SimReadout, FullReadoutOnComPortSevenMatchesTheDumpedMemoryAndTheLog) {
     const std::string dump = sandboxFolder() + "/memory.txt";
     const std::string log = sandboxFolder() + "/commands.log";
@@ -108,7 +97,7 @@ TEST(SimReadout, FullReadoutOnComPortSevenMatchesTheDumpedMemoryAndTheLog) {
     for (const sim::Record& record : memory.records)
         expectedLines.insert(expectedLines.end(), record.begin(), record.end());
     EXPECT_EQ(readout.lines, expectedLines);
-    EXPECT_EQ(logLines(log), readout.commands);
+    EXPECT_EQ(lines(readFile(log)), readout.commands);
 
     EXPECT_EQ(sim.stop(SIGTERM), 0);
     EXPECT_FALSE(fs::exists(fs::symlink_status(link)));
@@ -258,7 +247,7 @@ TEST(SimReadout, CommandLogHoldsEveryCommandAsReceivedAcrossSessions) {
     client.reply();
     client.reply();
     // Each line is written as soon as its command arrives.
-    EXPECT_THAT(logLines(log), ElementsAre("", "R002", "Heiz\xF6l \x01", "R004", "R301"));
+    EXPECT_THAT(lines(readFile(log)), ElementsAre("", "R002", "Heiz\xF6l \x01", "R004", "R301"));
 }
 
 TEST(SimReadout, VerboseShowsCommandsAndReplies) {

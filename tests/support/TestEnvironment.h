@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ovena::test {
 
@@ -17,5 +18,8 @@ std::string sourceFolder();
 // Reads and writes whole files as bytes.
 std::string readFile(const std::string& path);
 void writeFile(const std::string& path, const std::string& bytes);
+
+// The lines of a text, split at "\n"; a last line without its "\n" counts.
+std::vector<std::string> lines(const std::string& text);
 
 } // namespace ovena::test

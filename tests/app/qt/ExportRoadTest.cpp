@@ -2,14 +2,16 @@
 // answered with CSV to a file, the save dialog with a sandbox path, and the file holds the
 // table. The window's buttons are greyed while the readout runs.
 
-#include "../PseudoPorts.h"
-#include "../SimulatedInstrument.h"
 #include "../StoredSettings.h"
+#include "../TwoRecords.h"
 #include "QtTestSupport.h"
 #include "app/OvenaForms.h"
 #include "app/qt/QtUiServices.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
+#include "support/PseudoPorts.h"
+#include "support/SimulatedInstrument.h"
+#include "support/TestEnvironment.h"
 
 #include <QComboBox>
 #include <QFileDialog>
@@ -45,7 +47,7 @@ protected:
         store.load();
         store.writeString(InternationalKey, "sDecimal", ",");
         store.writeString(InternationalKey, "sList", ";");
-        store.writeString(SettingsKey, "GroupBox2_Tag", std::to_string(SimulatedInstrument::Port));
+        store.writeString(SettingsKey, "GroupBox2_Tag", std::to_string(TwoRecordsPort));
         store.writeString(SettingsKey, "CBHeader_Checked", "True");
         store.writeString(SettingsKey, "CBNumberRows_Checked", "True");
         forms = std::make_unique<OvenaForms>(ui, shell, store);
@@ -63,7 +65,7 @@ protected:
 
     QApplication& application = qtApplication();
     PseudoPorts ports{};
-    SimulatedInstrument sim;
+    SimulatedInstrument sim{TwoRecordsPort, TwoRecordsMemory};
     QtUiServices ui;
     GioShell shell;
     SettingsStore store{settingsFile()};
@@ -109,7 +111,7 @@ TEST_F(ExportRoad, ExecuteExportWritesTheChosenCsvFile) {
 
     EXPECT_TRUE(greyedDuringReadout);
     EXPECT_THAT(offered, testing::Contains(QStringLiteral("Comma-Delimited Text (CSV)")));
-    EXPECT_EQ(readFile(file), SimulatedInstrument::TwoRecordsCsv);
+    EXPECT_EQ(readFile(file), TwoRecordsCsv);
     EXPECT_TRUE(child(window(), "BtInfo")->isEnabled());
     EXPECT_TRUE(child(window(), "BtKonfig")->isEnabled());
 }

@@ -1,4 +1,3 @@
-#include "../PseudoPorts.h"
 #include "../StoredSettings.h"
 #include "QtTestSupport.h"
 #include "app/OvenaForms.h"
@@ -6,6 +5,7 @@
 #include "platform/ConfigPaths.h"
 #include "platform/Shell.h"
 #include "platform/Version.h"
+#include "support/PseudoPorts.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
