@@ -2,7 +2,6 @@
 
 #include "app/qt/FileFilter.h"
 #include "app/qt/QtText.h"
-#include "app/qt/TestHooks.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -13,7 +12,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
-#include <QTextStream>
 #include <QTimer>
 #include <QWidget>
 #include <stdexcept>
@@ -48,15 +46,6 @@ QMessageBox::ButtonRole qtRole(ModalResult result) {
     default:
         return QMessageBox::RejectRole;
     }
-}
-
-void logBox(const QString& caption, const QString& text) {
-    const QString path = boxLogPath();
-    if (path.isEmpty())
-        return;
-    QFile log(path);
-    if (log.open(QIODevice::Append | QIODevice::Text))
-        QTextStream(&log) << caption << '|' << text << '\n';
 }
 
 } // namespace
@@ -107,10 +96,8 @@ ModalResult QtUiServices::messageBox(const std::string& caption, const std::stri
     for (const auto& [button, result] : choices)
         if (result == ModalResult::Cancel || result == ModalResult::No)
             box.setEscapeButton(button);
-    if (!boxLogPath().isEmpty()) {
-        logBox(box.windowTitle(), box.text());
-        QTimer::singleShot(0, &box, [&box] { box.defaultButton()->click(); });
-    }
+    if (boxObserver_)
+        boxObserver_(box);
     box.exec();
     for (const auto& [button, result] : choices)
         if (box.clickedButton() == button)

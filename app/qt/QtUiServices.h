@@ -11,6 +11,7 @@
 #include <string>
 #include <typeindex>
 
+class QMessageBox;
 class QTimer;
 
 namespace ovena {
@@ -44,6 +45,11 @@ public:
     // Drops every view; call before the forms die.
     void releaseViews();
 
+    // Called with every message box once it is made, just before it waits for the user.
+    void setMessageBoxObserver(std::function<void(QMessageBox&)> observer) {
+        boxObserver_ = std::move(observer);
+    }
+
     ModalResult messageBox(const std::string& caption, const std::string& text, MessageIcon icon,
                            const std::vector<MessageButton>& buttons) override;
     void setCursor(CursorShape shape) override;
@@ -70,6 +76,7 @@ private:
     std::map<TimerId, QTimer*> timers_;
     TimerId nextTimerId_ = 1;
     std::function<void()> activationHandler_;
+    std::function<void(QMessageBox&)> boxObserver_;
     std::string title_;
     // Parent of the timers and receiver of the application's signals.
     QObject context_;

@@ -19,7 +19,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// The real program, started with the test's sandboxed environment plus `extra`.
+// The test build of the program, started with the test's sandboxed environment plus `extra`.
 pid_t startOvena(const std::vector<std::string>& extra = {}) {
     std::vector<std::string> environment(extra);
     for (char** entry = environ; *entry; ++entry)
@@ -28,7 +28,7 @@ pid_t startOvena(const std::vector<std::string>& extra = {}) {
     for (std::string& entry : environment)
         envp.push_back(entry.data());
     envp.push_back(nullptr);
-    std::string program = test::buildFolder() + "/bin/ovena";
+    std::string program = test::buildFolder() + "/test-bin/ovena";
     char* argv[] = {program.data(), nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0)

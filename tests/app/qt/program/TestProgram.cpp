@@ -1,19 +1,37 @@
-#include "TestHooks.h"
+// The window program as scripts and tests drive it; built for them only and never installed.
+// Two switches in the environment:
+//   OVENA_BOX_LOG=FILE          every message box appends "caption|text" (UTF-8) to FILE and
+//                               answers its default button by itself once it is shown;
+//   OVENA_SCREENSHOTS=FOLDER    after start the program shows each page and its dialogs,
+//                               writes them as PNG files into FOLDER, and ends.
 
 #include "app/OvenaForms.h"
+#include "app/qt/Program.h"
 #include "app/qt/QtUiServices.h"
 #include "export/EC_Choice.h"
 #include "platform/Version.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
+#include <QTextStream>
 #include <QTimer>
 #include <QWidget>
 
 namespace ovena {
-
 namespace {
+
+void answerBoxes(QtUiServices& ui, const QString& logPath) {
+    ui.setMessageBoxObserver([logPath](QMessageBox& box) {
+        QFile log(logPath);
+        if (log.open(QIODevice::Append | QIODevice::Text))
+            QTextStream(&log) << box.windowTitle() << '|' << box.text() << '\n';
+        QTimer::singleShot(0, &box, [&box] { box.defaultButton()->click(); });
+    });
+}
 
 void saveWindow(QtUiServices& ui, Form& form, const QString& file) {
     ui.processEvents();
@@ -65,17 +83,20 @@ void takeScreenshots(OvenaForms& forms, QtUiServices& ui, const QString& folder)
 }
 
 } // namespace
-
-QString boxLogPath() {
-    return qEnvironmentVariable("OVENA_BOX_LOG");
-}
-
-bool startScreenshotRun(OvenaForms& forms, QtUiServices& ui) {
-    const QString folder = qEnvironmentVariable("OVENA_SCREENSHOTS");
-    if (folder.isEmpty())
-        return false;
-    QTimer::singleShot(300, qApp, [&forms, &ui, folder] { takeScreenshots(forms, ui, folder); });
-    return true;
-}
-
 } // namespace ovena
+
+int main(int argc, char** argv) {
+    using namespace ovena;
+    ProgramAdditions additions;
+    additions.servicesMade = [](QtUiServices& ui) {
+        if (const QString log = qEnvironmentVariable("OVENA_BOX_LOG"); !log.isEmpty())
+            answerBoxes(ui, log);
+    };
+    additions.windowShown = [](OvenaForms& forms, QtUiServices& ui) {
+        const QString folder = qEnvironmentVariable("OVENA_SCREENSHOTS");
+        if (!folder.isEmpty())
+            QTimer::singleShot(300, qApp,
+                               [&forms, &ui, folder] { takeScreenshots(forms, ui, folder); });
+    };
+    return runProgram(argc, argv, additions);
+}
