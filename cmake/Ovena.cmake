@@ -29,11 +29,16 @@ endfunction()
 # ovena_test(NAME FOLDER [DEPENDS lib...]): one test program of every .cpp file in
 # tests/FOLDER, its cases registered with CTest one by one. Every case runs as its own
 # process with its own temporary home, config, runtime and temporary folders (tests/support).
+# Cases of a suite named "...Timing" assert bounds on wall-clock or processor time: CTest runs
+# each of them alone, so the other tests of a parallel run cannot slow them down.
 function(ovena_test name folder)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
   file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/${folder}/*.cpp)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ovena_test_main ovena_test_support ${ARG_DEPENDS})
   # A case that hangs fails after ten minutes instead of holding the run.
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)
+  gtest_discover_tests(${name} TEST_FILTER "-*Timing.*" DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 600)
+  gtest_discover_tests(${name} TEST_FILTER "*Timing.*" DISCOVERY_TIMEOUT 60
+                       PROPERTIES TIMEOUT 600 RUN_SERIAL TRUE LABELS timing)
 endfunction()

@@ -54,7 +54,8 @@ CliResult runCli(const std::vector<std::string>& args) {
     return result;
 }
 
-CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& typed) {
+CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& prompt,
+                           const std::string& typed) {
     const int master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0)
         throw std::runtime_error("no pseudo-terminal");
@@ -67,12 +68,12 @@ CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::stri
                                      0600);
     posix_spawn_file_actions_adddup2(&actions, 0, 2);
     const pid_t pid = spawnCli(args, actions);
-    if (!typed.empty() && write(master, typed.data(), typed.size()) < 0)
-        throw std::runtime_error("cannot type at the terminal");
 
-    // Read what the terminal shows until the program has ended and nothing more comes.
+    // Read what the terminal shows until the program has ended and nothing more comes; type
+    // once the prompt is there.
     CliResult result;
     int status = -1;
+    bool typedYet = typed.empty();
     for (bool ended = false;;) {
         pollfd pfd{master, POLLIN, 0};
         if (poll(&pfd, 1, 100) > 0 && (pfd.revents & POLLIN)) {
@@ -80,6 +81,11 @@ CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::stri
             const ssize_t count = read(master, chunk, sizeof chunk);
             if (count > 0) {
                 result.err.append(chunk, static_cast<std::size_t>(count));
+                if (!typedYet && result.err.find(prompt) != std::string::npos) {
+                    if (write(master, typed.data(), typed.size()) < 0)
+                        throw std::runtime_error("cannot type at the terminal");
+                    typedYet = true;
+                }
                 continue;
             }
         }

@@ -16,7 +16,9 @@ struct CliResult {
 CliResult runCli(const std::vector<std::string>& args);
 
 // Runs ovena-cli with stdin and stderr on a pseudo-terminal, as a user at a terminal would, who
-// types `typed`. `err` holds what the terminal showed.
-CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& typed = "");
+// types `typed` once the terminal shows `prompt` (as a user does: typed earlier, the terminal's
+// echo would land inside the prompt). `err` holds what the terminal showed.
+CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& prompt = "",
+                           const std::string& typed = "");
 
 } // namespace ovena::test

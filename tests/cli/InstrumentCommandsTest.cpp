@@ -75,12 +75,12 @@ TEST_F(Commands, ClearRefusesWithoutATerminalAndWithoutYes) {
 
 TEST_F(Commands, ClearAsksOnTheTerminal) {
     startSim();
-    CliResult run = runCliOnTerminal({"clear", "--port", "8"}, "n\n");
+    CliResult run = runCliOnTerminal({"clear", "--port", "8"}, "[j/N]", "n\n");
     EXPECT_EQ(run.status, 4) << run.err;
     EXPECT_THAT(run.err, HasSubstr("Best\xC3\xA4tigen: Clear data memory in Instrument? [j/N]"));
     EXPECT_THAT(commands(), IsEmpty()) << "declined: nothing sent";
 
-    run = runCliOnTerminal({"clear", "--port", "8"}, "j\n");
+    run = runCliOnTerminal({"clear", "--port", "8"}, "[j/N]", "j\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(commands(), ElementsAre("", "SERVICE001", "R002", "W304", "W904"));
 }

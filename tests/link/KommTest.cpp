@@ -2,6 +2,7 @@
 
 #include "support/FakeUi.h"
 #include "support/PtyPeer.h"
+#include "support/Timing.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 namespace {
 
 using namespace std::chrono_literals;
+using ovena::test::upTo;
 using namespace ovena;
 using ovena::test::FakeUi;
 using ovena::test::PtyPeer;
@@ -79,7 +81,10 @@ TEST_F(Exchange, TheFormIsTheHiddenCommunicationWindow) {
     EXPECT_FALSE(form.Serial.Active);
 }
 
-TEST_F(Exchange, EmptyCommandWritesExactlyACarriageReturnAndSilenceIsAnError) {
+// Exchanges whose tests assert bounds on wall-clock or processor time; they run alone.
+class ExchangeTiming : public Exchange {};
+
+TEST_F(ExchangeTiming, EmptyCommandWritesExactlyACarriageReturnAndSilenceIsAnError) {
     connect();
     const auto start = Clock::now();
     komm->SendCommand("");
@@ -89,7 +94,7 @@ TEST_F(Exchange, EmptyCommandWritesExactlyACarriageReturnAndSilenceIsAnError) {
     EXPECT_EQ(komm->ReplyText, "");
     EXPECT_EQ(komm->Countdown, 0);
     EXPECT_GE(elapsed, 19 * FastTick);
-    EXPECT_LT(elapsed, 40 * FastTick);
+    EXPECT_LT(elapsed, upTo(40 * FastTick));
     EXPECT_EQ(komm->SendError, "") << "the transmit queue was empty";
 }
 
@@ -165,7 +170,7 @@ TEST_F(Exchange, MonitorLinesOnlyWhileTheFormIsVisible) {
     komm->attachView(nullptr);
 }
 
-TEST_F(Exchange, EachPassHandlesAtMostOneByte) {
+TEST_F(ExchangeTiming, EachPassHandlesAtMostOneByte) {
     connect();
     const std::string reply(60, 'r');
     peer.respond(answers({{"R303", {{0ms, reply + "\r"}}}}));
@@ -220,7 +225,7 @@ TEST_F(Exchange, TimerTicksCountDownToZeroAndNoFurther) {
     EXPECT_EQ(komm->Countdown, 0);
 }
 
-TEST_F(Exchange, WithRealTicksTheBudgetIsAboutTwoSecondsAndWaitingSleeps) {
+TEST_F(ExchangeTiming, WithRealTicksTheBudgetIsAboutTwoSecondsAndWaitingSleeps) {
     connect(TFormKomm::TickInterval);
     const double cpuBefore = cpuSeconds();
     const auto start = Clock::now();
@@ -229,8 +234,8 @@ TEST_F(Exchange, WithRealTicksTheBudgetIsAboutTwoSecondsAndWaitingSleeps) {
     const double cpu = cpuSeconds() - cpuBefore;
     EXPECT_TRUE(komm->CommError);
     EXPECT_GE(elapsed, 1900ms);
-    EXPECT_LE(elapsed, 2100ms);
-    EXPECT_LT(cpu, 0.1) << "waiting must sleep, not spin";
+    EXPECT_LE(elapsed, 2s + upTo(200ms));
+    EXPECT_LT(cpu, upTo(0.1)) << "waiting must sleep, not spin";
 }
 
 TEST_F(Exchange, WithRealTicksAReplyLateInTheBudgetStillCounts) {
@@ -241,7 +246,7 @@ TEST_F(Exchange, WithRealTicksAReplyLateInTheBudgetStillCounts) {
     EXPECT_EQ(komm->ReplyText, "0815");
 }
 
-TEST_F(Exchange, AHungUpDeviceIsSilenceUntilTheBudgetEndsWithoutSpinning) {
+TEST_F(ExchangeTiming, AHungUpDeviceIsSilenceUntilTheBudgetEndsWithoutSpinning) {
     connect(TFormKomm::TickInterval);
     peer.respond(answers({{"R002", {{0ms, "V1"}, {50ms, "", true}}}}));
     const double cpuBefore = cpuSeconds();
@@ -252,8 +257,8 @@ TEST_F(Exchange, AHungUpDeviceIsSilenceUntilTheBudgetEndsWithoutSpinning) {
     EXPECT_TRUE(komm->CommError);
     EXPECT_TRUE(komm->Serial.HungUp());
     EXPECT_GE(elapsed, 1900ms);
-    EXPECT_LE(elapsed, 2100ms);
-    EXPECT_LT(cpu, 0.1) << "a hung-up device must not turn the wait into a spin";
+    EXPECT_LE(elapsed, 2s + upTo(200ms));
+    EXPECT_LT(cpu, upTo(0.1)) << "a hung-up device must not turn the wait into a spin";
     EXPECT_LE(passes, 40);
 
     // The next exchanges on the dead line fail the same way.

@@ -8,6 +8,7 @@
 #include "platform/PortMap.h"
 #include "support/PtyPeer.h"
 #include "support/TestEnvironment.h"
+#include "support/Timing.h"
 #include "table/TableBuilder.h"
 
 #include <algorithm>
@@ -469,7 +470,7 @@ TEST_P(FaultMatrix, EndsAsPrescribed) {
     EXPECT_EQ(openDescriptorCount(), descriptors);
     EXPECT_EQ(rig.ui.cursor(), CursorShape::Default);
     const auto budget = TFormKomm::BudgetTicks * ProcedureRig::FastTick;
-    EXPECT_LE(exchanges.longest(end), budget + 250ms);
+    EXPECT_LE(exchanges.longest(end), budget + upTo(250ms));
 
     std::vector<std::string> boxes;
     if (c.run == Run::Clear)

@@ -6,6 +6,7 @@
 
 #include "platform/ConfigPaths.h"
 #include "support/TestEnvironment.h"
+#include "support/Timing.h"
 
 #include <filesystem>
 #include <gmock/gmock.h>
@@ -270,7 +271,7 @@ TEST_F(ReadoutOnRealTicks, LostClosingCommandAfterTwoSeconds) {
     const auto elapsed = std::chrono::steady_clock::now() - start;
 
     EXPECT_GE(elapsed, 1900ms);
-    EXPECT_LT(elapsed, 5s);
+    EXPECT_LT(elapsed, upTo(5s));
     EXPECT_THAT(rig.commands(), ElementsAreArray(concat(readoutStart(2), ThreeRecordCommands)));
     expectCommunicationError();
 }

@@ -3,6 +3,7 @@
 #include "DeviceClient.h"
 #include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
+#include "support/Timing.h"
 
 #include "platform/ConfigPaths.h"
 
@@ -19,7 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::HasSubstr;
 
-TEST(SimLine, BaudRatePacesEveryByteAtTenBitTimes) {
+TEST(SimLineTiming, BaudRatePacesEveryByteAtTenBitTimes) {
     // One reply of 480 bytes plus its carriage return.
     const std::string longLine = "2;" + std::string(478, '7');
     const std::string memory = sandboxFolder() + "/memory.txt";
@@ -39,8 +40,8 @@ TEST(SimLine, BaudRatePacesEveryByteAtTenBitTimes) {
         EXPECT_GE(bytes[i].at - sent, std::chrono::nanoseconds(i * 10'000'000'000LL / 9600))
             << "byte " << i;
     // Generous upper bounds: the machine may be busy, but not twice as slow as the line.
-    EXPECT_LE(bytes[240].at - sent, 450ms);
-    EXPECT_LE(bytes[480].at - sent, 900ms);
+    EXPECT_LE(bytes[240].at - sent, upTo(450ms));
+    EXPECT_LE(bytes[480].at - sent, upTo(900ms));
 }
 
 // Processor time of the simulator so far, from /proc.
@@ -54,7 +55,7 @@ std::chrono::milliseconds processorTime(pid_t pid) {
     return std::chrono::milliseconds(ticks * 1000 / sysconf(_SC_CLK_TCK));
 }
 
-TEST(SimLine, WaitingCostsNoProcessorTimeBetweenSessionsAndAfterAHangUp) {
+TEST(SimLineTiming, WaitingCostsNoProcessorTimeBetweenSessionsAndAfterAHangUp) {
     SimProcess sim({"--records", "1", "--hangup-after", "3"});
     ASSERT_TRUE(sim.started());
     {
@@ -62,7 +63,7 @@ TEST(SimLine, WaitingCostsNoProcessorTimeBetweenSessionsAndAfterAHangUp) {
         client.exchange("R002");
     }
     std::this_thread::sleep_for(1s);
-    EXPECT_LT(processorTime(sim.pid()), 100ms) << "with no client on the device";
+    EXPECT_LT(processorTime(sim.pid()), upTo(100ms)) << "with no client on the device";
     {
         DeviceClient client(sim.device());
         client.exchange("R002");
@@ -70,7 +71,7 @@ TEST(SimLine, WaitingCostsNoProcessorTimeBetweenSessionsAndAfterAHangUp) {
         EXPECT_TRUE(client.hangsUp(3s));
     }
     std::this_thread::sleep_for(1s);
-    EXPECT_LT(processorTime(sim.pid()), 150ms) << "after the hang-up";
+    EXPECT_LT(processorTime(sim.pid()), upTo(150ms)) << "after the hang-up";
 }
 
 TEST(SimLine, PortLinkIsRemovedOnSigintAndAStaleOneIsReplaced) {
