@@ -3,6 +3,8 @@
 #include "ExportError.h"
 #include "TextServices.h"
 
+#include "platform/Cp1252.h"
+
 #include <array>
 #include <cctype>
 #include <cstdio>
@@ -42,16 +44,6 @@ std::string number(int value, int minDigits) {
     char text[16];
     std::snprintf(text, sizeof text, "%0*d", minDigits, value);
     return text;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
 }
 
 // A cursor over the text being read.

@@ -6,6 +6,7 @@
 #include "TextServices.h"
 #include "WriterRegistry.h"
 
+#include "platform/Cp1252.h"
 #include "platform/Shell.h"
 #include "platform/UiServices.h"
 
@@ -60,13 +61,6 @@ constexpr std::array<std::string_view, HtmlOptionCount> HtmlOptionNames{
 constexpr std::array<std::string_view, HtmlTemplateCount> HtmlTemplateNames{
     "htClassic",  "htSimple", "htPlain", "htMurky", "htMS_Money",
     "htColorful", "htGray",   "htOlive", "htBW"};
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
-}
 
 // The files to delete when the program ends.
 class TempFileList {

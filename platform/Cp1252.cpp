@@ -1,5 +1,6 @@
 #include "Cp1252.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -96,6 +97,28 @@ std::string utf8ToCp1252(std::string_view utf8) {
         out += byte < 0 ? '?' : static_cast<char>(byte);
     }
     return out;
+}
+
+unsigned char cp1252UpperCase(unsigned char c) {
+    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
+        return static_cast<unsigned char>(c - 0x20);
+    switch (c) {
+    case 0x9A: // s caron
+    case 0x9C: // oe
+    case 0x9E: // z caron
+        return static_cast<unsigned char>(c - 0x10);
+    case 0xFF: // y diaeresis
+        return 0x9F;
+    default:
+        return c;
+    }
+}
+
+bool equalsIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return cp1252UpperCase(static_cast<unsigned char>(x)) ==
+                      cp1252UpperCase(static_cast<unsigned char>(y));
+           });
 }
 
 } // namespace ovena

@@ -13,4 +13,10 @@ std::string cp1252ToUtf8(std::string_view cp1252);
 // UTF-8 to Windows-1252. Characters the code page cannot hold, and malformed UTF-8, become "?".
 std::string utf8ToCp1252(std::string_view utf8);
 
+// The upper case of a Windows-1252 byte, letters with accents included; other bytes stay.
+unsigned char cp1252UpperCase(unsigned char c);
+
+// Whether two Windows-1252 texts are equal but for the case of their letters.
+bool equalsIgnoringCase(std::string_view a, std::string_view b);
+
 } // namespace ovena

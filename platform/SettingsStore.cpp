@@ -1,5 +1,6 @@
 #include "SettingsStore.h"
 
+#include "Cp1252.h"
 #include "TempFiles.h"
 
 #include <algorithm>
@@ -19,32 +20,6 @@ namespace {
 constexpr std::string_view Header = "REGEDIT4";
 constexpr std::string_view Root = "HKEY_CURRENT_USER";
 constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
-
-// Upper case of a Windows-1252 byte, letters with accents included, as the registry compares.
-unsigned char foldCase(unsigned char c) {
-    if ((c >= 'a' && c <= 'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7))
-        return static_cast<unsigned char>(c - 0x20);
-    switch (c) {
-    case 0x9A: // s caron
-    case 0x9C: // oe
-    case 0x9E: // z caron
-        return static_cast<unsigned char>(c - 0x10);
-    case 0xFF: // y diaeresis
-        return 0x9F;
-    default:
-        return c;
-    }
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (foldCase(static_cast<unsigned char>(a[i])) !=
-            foldCase(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
 
 bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() &&
@@ -298,8 +273,8 @@ int readWholeFile(const std::string& path, std::string& bytes) {
 bool SettingsStore::CaseInsensitiveLess::operator()(std::string_view a, std::string_view b) const {
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = foldCase(static_cast<unsigned char>(a[i]));
-        const unsigned char y = foldCase(static_cast<unsigned char>(b[i]));
+        const unsigned char x = cp1252UpperCase(static_cast<unsigned char>(a[i]));
+        const unsigned char y = cp1252UpperCase(static_cast<unsigned char>(b[i]));
         if (x != y)
             return x < y;
     }

@@ -1,11 +1,11 @@
 #include "table/SettingsPersistence.h"
 
 #include "link/Funcs.h"
+#include "platform/Cp1252.h"
 
 #include <charconv>
 #include <cstdio>
 #include <optional>
-#include <strings.h>
 
 namespace ovena {
 
@@ -53,9 +53,9 @@ std::optional<int> parseInt(std::string_view text) {
 }
 
 std::optional<bool> parseBool(std::string_view text) {
-    if (text.size() == 4 && strncasecmp(text.data(), "True", 4) == 0)
+    if (equalsIgnoringCase(text, "True"))
         return true;
-    if (text.size() == 5 && strncasecmp(text.data(), "False", 5) == 0)
+    if (equalsIgnoringCase(text, "False"))
         return false;
     return std::nullopt;
 }

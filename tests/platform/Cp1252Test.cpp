@@ -8,6 +8,7 @@
 namespace {
 
 using ovena::cp1252ToUtf8;
+using ovena::equalsIgnoringCase;
 using ovena::utf8ToCp1252;
 
 // The C library's own converter, as an independent reference; it leaves the five undefined
@@ -86,6 +87,16 @@ TEST(Cp1252, MalformedUtf8BecomesQuestionMarksWithoutLosingTheRest) {
     EXPECT_EQ(utf8ToCp1252("\xFF\xFE"), "??");
     EXPECT_EQ(utf8ToCp1252(std::string_view("a\0b", 3)), std::string("a\0b", 3));
     EXPECT_EQ(utf8ToCp1252(""), "");
+}
+
+TEST(Cp1252, CaseIsIgnoredForPlainAndAccentedLettersOnly) {
+    EXPECT_TRUE(equalsIgnoringCase("QuickTime.dif", "quicktime.DIF"));
+    EXPECT_TRUE(equalsIgnoringCase("M\xC4RZ", "m\xE4rz"));                   // Ä, ä
+    EXPECT_TRUE(equalsIgnoringCase("\x8A\x8C\x8E\x9F", "\x9A\x9C\x9E\xFF")); // Š Œ Ž Ÿ
+    EXPECT_FALSE(equalsIgnoringCase("\xD7", "\xF7")) << "multiplication and division signs";
+    EXPECT_FALSE(equalsIgnoringCase("[", "{")) << "not letters";
+    EXPECT_FALSE(equalsIgnoringCase("True", "Tru"));
+    EXPECT_TRUE(equalsIgnoringCase("", ""));
 }
 
 } // namespace
