@@ -225,7 +225,7 @@ void TFormMain::SelectPort() {
 
 void TFormMain::OpenHelp() {
     HourglassCursor hourglass(ui_);
-    OpenDocument(ui_, shell_, ProgramDir + "Ovena Help.pdf");
+    OpenDocument(ui_, shell_, helpDocumentPath(ProgramDir));
 }
 
 void TFormMain::LoadFieldSelection() {

@@ -47,6 +47,43 @@ expected_files() {
   fi
 }
 
+# check_help PREFIX: "Help text" in the installed program opens the installed help document in
+# the application registered for PDF (here a viewer that records the file it was given). The
+# button is pressed through the library OVENA_PRESS_LIBRARY names; without it the check is left
+# out with a note.
+check_help() {
+  local prefix=$1 opened=$sandbox/help-opened status=0
+  if [ -z "${OVENA_PRESS_LIBRARY:-}" ]; then
+    echo "note: OVENA_PRESS_LIBRARY is not set; \"Help text\" of the installed program not pressed"
+    return
+  fi
+  mkdir -p "$XDG_DATA_HOME/applications"
+  printf '#!/bin/sh\nprintf "%%s" "$1" >"%s.part" && mv "%s.part" "%s"\n' \
+    "$opened" "$opened" "$opened" >"$sandbox/viewer.sh"
+  chmod +x "$sandbox/viewer.sh"
+  printf '[Desktop Entry]\nType=Application\nName=Viewer\nExec=%s %%f\nMimeType=application/pdf;\n' \
+    "$sandbox/viewer.sh" >"$XDG_DATA_HOME/applications/ovena-test-viewer.desktop"
+  printf '[Default Applications]\napplication/pdf=ovena-test-viewer.desktop\n' \
+    >"$XDG_CONFIG_HOME/mimeapps.list"
+  # A sanitizer build's program wants its runtime first among its libraries; the library
+  # loaded ahead of it here neither allocates nor intercepts anything.
+  OVENA_PRESS=BtHelp OVENA_PRESS_LOG=$sandbox/press.log LD_PRELOAD=$OVENA_PRESS_LIBRARY \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}verify_asan_link_order=0 \
+    QT_QPA_PLATFORM=offscreen timeout 30 "$prefix/bin/ovena" >"$sandbox/help.log" 2>&1 || status=$?
+  [ "$status" -eq 0 ] || fail "installed ovena ended with $status after \"Help text\": $(cat "$sandbox/help.log")"
+  grep -qx "pressed BtHelp" "$sandbox/press.log" 2>/dev/null ||
+    fail "\"Help text\" was not pressed: $(cat "$sandbox/press.log" 2>/dev/null)"
+  grep "^box " "$sandbox/press.log" 2>/dev/null && fail "\"Help text\" showed a message"
+  local waited=0
+  while [ ! -f "$opened" ] && [ $waited -lt 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  [ -f "$opened" ] || { fail "no viewer was started for the help document"; return; }
+  [ "$(realpath "$(cat "$opened")")" = "$(realpath "$prefix/share/ovena/Ovena Help.pdf")" ] ||
+    fail "the viewer was given $(cat "$opened") instead of the installed help document"
+}
+
 # check_tree PREFIX: the installed files under PREFIX are exactly the expected ones, and each
 # works: the programs answer --help (the desktop program starts), the desktop entry validates,
 # the icon is well-formed, the help document is a PDF, the manual pages render cleanly.
@@ -84,6 +121,7 @@ check_tree() {
     [ "$status" -eq 124 ] || fail "installed ovena ended with $status: $(cat "$sandbox/ovena.log")"
     [ "$(head -c 5 "$prefix/share/ovena/Ovena Help.pdf")" = "%PDF-" ] ||
       fail "the installed help document is no PDF"
+    check_help "$prefix"
     local out
     out=$(desktop-file-validate "$prefix/share/applications/ovena.desktop" 2>&1) ||
       fail "desktop-file-validate: $out"
