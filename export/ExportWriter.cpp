@@ -13,9 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
+#include <system_error>
 #include <thread>
-#include <unistd.h>
 
 namespace ovena {
 
@@ -41,16 +40,6 @@ private:
 
 int currentYear(const ExportServices& services) {
     return localCivilTime(services.clock()).year;
-}
-
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "./" : path.substr(0, slash + 1);
-}
-
-std::string baseNameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 [[noreturn]] void failFile(const std::string& what, const std::string& path) {
@@ -359,18 +348,18 @@ TCustomShellViewExport::TCustomShellViewExport(TExportXComponent& component, TEx
                     "re-installing the " +
                     formatName + " Viewer Application.";
     if (ToNamedFile) {
-        const std::string folder = folderOf(FileName);
-        TargetFile = createUniqueFile(folder, "." + baseNameOf(FileName) + ".", "part");
-        if (TargetFile.empty())
-            failFile("Cannot create a file in", folder);
+        try {
+            replacement_.emplace(FileName);
+        } catch (const std::system_error& e) {
+            throw ExportError(e.what());
+        }
+        TargetFile = replacement_->path();
     } else {
         TargetFile = MakeTempFileName(Extension);
     }
 }
 
 TCustomShellViewExport::~TCustomShellViewExport() {
-    if (ToNamedFile && !committed_ && !TargetFile.empty())
-        ::unlink(TargetFile.c_str());
     if (Constructed && !ToNamedFile && Succeeded) {
         const int code = Component.Services().shell.openDocument(TargetFile);
         if (code <= 32)
@@ -381,23 +370,13 @@ TCustomShellViewExport::~TCustomShellViewExport() {
 }
 
 void TCustomShellViewExport::CompleteOutput() {
-    if (!ToNamedFile)
+    if (!replacement_)
         return;
-    // The new file takes the permissions of the file it replaces, or those of a new file.
-    struct stat old {};
-    mode_t mode;
-    if (::stat(FileName.c_str(), &old) == 0) {
-        mode = old.st_mode & 07777;
-    } else {
-        const mode_t mask = ::umask(0);
-        ::umask(mask);
-        mode = 0666 & ~mask;
+    try {
+        replacement_->commit();
+    } catch (const std::system_error& e) {
+        throw ExportError(e.what());
     }
-    if (::chmod(TargetFile.c_str(), mode) != 0)
-        failFile("Cannot write", TargetFile);
-    if (::rename(TargetFile.c_str(), FileName.c_str()) != 0)
-        failFile("Cannot replace", FileName);
-    committed_ = true;
 }
 
 // ---- TCustomTextExport ----

@@ -5,6 +5,8 @@
 #include "OutputFile.h"
 #include "XProgress.h"
 
+#include "platform/FileReplacement.h"
+
 #include <cstdint>
 #include <exception>
 #include <memory>
@@ -103,10 +105,10 @@ protected:
     int LongestCaption = 0;
 };
 
-// A writer of a file. A named destination is written through a new file in the same folder
-// that replaces the destination only when the export succeeded, so a failed or cancelled
-// export leaves the old file as it was. Without a name the file is a temporary one that is
-// opened in the application registered for it when the export succeeded.
+// A writer of a file. A named destination is written through a FileReplacement that replaces
+// it only when the export succeeded, so a failed or cancelled export leaves the old file as it
+// was (links, permissions and hard links stay). Without a name the file is a temporary one that
+// is opened in the application registered for it when the export succeeded.
 class TCustomShellViewExport : public TCustomExport {
 public:
     TCustomShellViewExport(TExportXComponent& component, TExportType exportType,
@@ -117,13 +119,13 @@ protected:
     // Puts the finished file in place of the destination (named exports).
     void CompleteOutput() override;
 
-    // The file the writer writes: the new file beside a named destination, or the temporary
-    // file that is viewed.
+    // The file the writer writes: the new file of a named destination, or the temporary file
+    // that is viewed.
     std::string TargetFile;
     std::string ViewErrorText;
 
 private:
-    bool committed_ = false;
+    std::optional<FileReplacement> replacement_;
 };
 
 // A writer of a text file: Output is open on TargetFile from construction on.

@@ -1,7 +1,7 @@
 #include "SettingsStore.h"
 
 #include "Cp1252.h"
-#include "TempFiles.h"
+#include "FileReplacement.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -477,46 +478,16 @@ bool SettingsStore::save(std::string* error) const {
     }
 
     namespace fs = std::filesystem;
-    // A store that is a link (into a folder of dotfiles, say) stays a link: the file it points
-    // at is replaced.
     std::error_code ec;
-    fs::path target(filePath_);
-    if (fs::is_symlink(target, ec))
-        if (fs::path resolved = fs::weakly_canonical(target, ec); !ec)
-            target = std::move(resolved);
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    fs::create_directories(folder, ec);
+    const fs::path folder = fs::path(filePath_).parent_path();
+    if (!folder.empty())
+        fs::create_directories(folder, ec);
     if (ec)
         return fail("The folder " + folder.string() + " cannot be created: " + ec.message());
-
-    const std::string temp =
-        createUniqueFile(folder.string() + "/", "." + target.filename().string() + "-", "tmp");
-    if (temp.empty())
-        return fail("No temporary file can be created in " + folder.string() + ": " +
-                    std::strerror(errno));
-    const int fd = open(temp.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
-    bool written = fd >= 0;
-    for (std::size_t done = 0; written && done < out.size();) {
-        const ssize_t n = write(fd, out.data() + done, out.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        written = n > 0;
-        if (written)
-            done += static_cast<std::size_t>(n);
-    }
-    written = written && fsync(fd) == 0;
-    const int savedErrno = errno;
-    if (fd >= 0 && close(fd) != 0)
-        written = false;
-    if (!written || rename(temp.c_str(), target.c_str()) != 0) {
-        const std::string reason = std::strerror(written ? errno : savedErrno);
-        unlink(temp.c_str());
-        return fail("The settings cannot be saved to " + filePath_ + ": " + reason);
-    }
-    // Make the rename itself durable.
-    if (const int dirFd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dirFd >= 0) {
-        fsync(dirFd);
-        close(dirFd);
+    try {
+        replaceFileContent(filePath_, out);
+    } catch (const std::system_error& e) {
+        return fail("The settings cannot be saved to " + filePath_ + ": " + e.code().message());
     }
     return true;
 }

@@ -42,9 +42,10 @@ public:
     // read or have no place here are skipped; when any were, `warning` receives one message
     // naming the file. Never throws for the file's content.
     void load(std::string* warning = nullptr);
-    // Writes the whole store atomically: a temporary file in the same folder, flushed, then
-    // renamed over the old one. Creates the folder when missing. Answers false with a message
-    // in `error` when it failed; the old file is then as it was.
+    // Writes the whole store as a new file that replaces the old one only once it is complete
+    // (FileReplacement: links, permissions and hard links stay). Creates the folder when
+    // missing. Answers false with a message in `error` when it failed; the old file is then as
+    // it was.
     bool save(std::string* error = nullptr) const;
 
     bool keyExists(std::string_view key) const;

@@ -99,8 +99,11 @@ TEST_F(KeepOldFile, WriteErrorOfAFullDisk) {
     expectOldFileAlone();
 }
 
-TEST_F(KeepOldFile, UnwritableFolder) {
+// A file the user may not write in a folder the user may not write: the export fails at once.
+TEST_F(KeepOldFile, UnwritableFolderAndFile) {
+    chmod(sandboxFolder().c_str(), 0711);
     chmod(folder.c_str(), 0555);
+    chmod(path("report.txt").c_str(), 0444);
     const int code = inChild([&] {
         // A superuser writes anywhere: become an ordinary user first.
         if (geteuid() == 0) {
@@ -115,8 +118,8 @@ TEST_F(KeepOldFile, UnwritableFolder) {
             return 1;
         } catch (const ExportError& e) {
             const std::string message = e.what();
-            return message.find("Cannot create a file in") == 0 && failed == 1 &&
-                           component->ExportFile.empty()
+            return message == "Cannot write " + path("report.txt") + ": Permission denied" &&
+                           failed == 1 && component->ExportFile.empty()
                        ? 0
                        : 2;
         }
