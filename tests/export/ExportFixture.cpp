@@ -45,6 +45,77 @@ void fillMeasurementGrid(StringGrid& grid, char decimal) {
     grid.SetColWidth(3, 0);
 }
 
+void fillReadout(StringGrid& grid, int records, const LocaleSettings& locale) {
+    const std::vector<std::string> captions{"Customer",
+                                            "Date",
+                                            "Time",
+                                            "Fuel",
+                                            "T gas \xB0"
+                                            "C",
+                                            "T air \xB0"
+                                            "C",
+                                            "O2 %",
+                                            "CO2 %",
+                                            "CO ppm",
+                                            "NO ppm",
+                                            "Eff. %",
+                                            "Draft hPa"};
+    const std::vector<std::string> fuels{"Heiz\xF6l EL", "Erdgas H", "Fl\xFCssiggas", "Pellets"};
+    const std::string d = locale.sDecimal;
+    const bool dayFirst = locale.sShortDate.front() == 'd';
+    grid.SetColCount(static_cast<int>(captions.size()));
+    grid.SetRowCount(records + 1);
+    for (int c = 0; c < grid.ColCount(); ++c) {
+        grid.SetColWidth(c, 64);
+        grid.SetCell(c, 0, captions[static_cast<std::size_t>(c)]);
+    }
+    for (int r = 1; r <= records; ++r) {
+        const int day = 1 + r % 28, month = 1 + r % 12;
+        const std::string date = dayFirst ? (day < 10 ? "0" : "") + std::to_string(day) +
+                                                locale.sDate + (month < 10 ? "0" : "") +
+                                                std::to_string(month) + locale.sDate + "2026"
+                                          : std::to_string(month) + locale.sDate +
+                                                std::to_string(day) + locale.sDate + "2026";
+        auto fixed = [&](int tenths) {
+            const std::string sign = tenths < 0 ? "-" : "";
+            tenths = std::abs(tenths);
+            return sign + std::to_string(tenths / 10) + d + std::to_string(tenths % 10);
+        };
+        const std::vector<std::string> row{"Kunde " + std::to_string(1000 + r),
+                                           date,
+                                           std::to_string(r % 24) + ":" + (r % 60 < 10 ? "0" : "") +
+                                               std::to_string(r % 60),
+                                           fuels[static_cast<std::size_t>(r) % fuels.size()],
+                                           fixed(1500 + r % 400),
+                                           fixed(150 + r % 90),
+                                           fixed(20 + r % 80),
+                                           fixed(90 + r % 40),
+                                           std::to_string(r * 7 % 500),
+                                           r % 5 == 0 ? "" : std::to_string(r % 90),
+                                           fixed(880 + r % 100),
+                                           fixed(-(r % 30))};
+        for (int c = 0; c < grid.ColCount(); ++c)
+            grid.SetCell(c, r, row[static_cast<std::size_t>(c)]);
+    }
+}
+
+bool isLocaleNumber(const std::string& text, const LocaleSettings& locale) {
+    if (text.empty() || (locale.sDecimal != "." && text.find('.') != std::string::npos))
+        return false;
+    std::string point = text;
+    if (const auto at = point.find(locale.sDecimal); at != std::string::npos)
+        point.replace(at, locale.sDecimal.size(), ".");
+    char* end = nullptr;
+    std::strtod(point.c_str(), &end);
+    return *end == '\0';
+}
+
+double numberOf(std::string text, const LocaleSettings& locale) {
+    if (const auto at = text.find(locale.sDecimal); at != std::string::npos)
+        text.replace(at, locale.sDecimal.size(), ".");
+    return std::strtod(text.c_str(), nullptr);
+}
+
 ExportTest::ExportTest(LocaleSettings locale) : services{ui, shell, settings, std::move(locale)} {
     services.clock = [] { return testTime(); };
     mainWindow.Caption = "Ovena";

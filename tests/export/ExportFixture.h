@@ -41,6 +41,14 @@ std::chrono::system_clock::time_point testTime(int hour = 8, int minute = 15, in
 // O2 written with the decimal separator given.
 void fillMeasurementGrid(StringGrid& grid, char decimal);
 
+// A table as the instrument's readout gives it: customer, date and time in the locale's
+// notation, fuel names with non-ASCII letters, measured values with the locale's decimal
+// separator, empty cells where a value was not measured.
+void fillReadout(StringGrid& grid, int records, const LocaleSettings& locale);
+// Whether a cell text of that table is a number in the locale's notation, and its value.
+bool isLocaleNumber(const std::string& text, const LocaleSettings& locale);
+double numberOf(std::string text, const LocaleSettings& locale);
+
 // A main window with an export component bound to a grid, in a sandbox folder of its own.
 class ExportTest : public ::testing::Test {
 protected:
