@@ -40,9 +40,25 @@ const std::array<TypeEntry, ExportTypeCount>& typeTable() {
         {"xDIF", "Data Interchange Format (DIF)", "dif", "TDIFExport", "TDIFExport"},
         {"xSYLK", "SYLK Format", "slk", "TSYLKExport", "TSYLKExport"},
         {"xClipboard", "Clipboard", "", "TClipboardExport", "TDetailedClipboardExport"},
+        {"xExcel_Workbook", "Excel Workbook (xlsx)", "xlsx", "TXLSXExport", "TXLSXExport"},
     }};
     return table;
 }
+
+// The order in which types are offered: type order, with the xlsx workbook beside the BIFF one.
+constexpr std::array<TExportType, ExportTypeCount> OfferedOrder{
+    TExportType::xHTML,
+    TExportType::xMicrosoft_Word,
+    TExportType::xMicrosoft_Excel,
+    TExportType::xExcel_Workbook,
+    TExportType::xText,
+    TExportType::xRichText,
+    TExportType::xText_Comma_Delimited,
+    TExportType::xText_Tab_Delimited,
+    TExportType::xDIF,
+    TExportType::xSYLK,
+    TExportType::xClipboard,
+};
 
 const TypeEntry& entry(TExportType type) {
     return typeTable()[static_cast<std::size_t>(type)];
@@ -187,9 +203,9 @@ void TExportXComponent::SetTruncateSymbol(std::string_view symbol) {
 
 void TExportXComponent::FillTypeList(std::vector<std::string>& list) const {
     list.clear();
-    for (int t = 0; t < ExportTypeCount; ++t)
-        if (AllowedTypes.contains(static_cast<TExportType>(t)))
-            list.push_back(DisplayName(static_cast<TExportType>(t)));
+    for (TExportType type : OfferedOrder)
+        if (AllowedTypes.contains(type))
+            list.push_back(DisplayName(type));
 }
 
 bool TExportXComponent::CanView(TExportType type) const {

@@ -33,8 +33,9 @@ enum class TExportType : std::uint8_t {
     xDIF,
     xSYLK,
     xClipboard,
+    xExcel_Workbook,
 };
-inline constexpr int ExportTypeCount = 10;
+inline constexpr int ExportTypeCount = 11;
 using TExportTypeSet = EnumSet<TExportType>;
 TExportTypeSet allExportTypes();
 
@@ -211,7 +212,8 @@ public:
     bool Export();
     // The choice dialog, then Export.
     bool ExportWithDialog();
-    // The display names of AllowedTypes in type order.
+    // The display names of AllowedTypes in type order, except that the xlsx workbook follows
+    // the BIFF workbook, so both Excel formats stand together.
     void FillTypeList(std::vector<std::string>& list) const;
     // Whether a type can be viewed: it has no extension, or its file type has an "open" command.
     bool CanView(TExportType type) const;

@@ -6,6 +6,7 @@
 #include "RTFExport.h"
 #include "SYLKExport.h"
 #include "TextWriters.h"
+#include "XLSXExport.h"
 
 namespace ovena {
 
@@ -28,6 +29,7 @@ const WriterRegistry& builtInWriters() {
         registerSYLKExport(r);
         registerHTMLExport(r);
         registerRichTextExport(r);
+        registerXLSXExport(r);
         return r;
     }();
     return registry;

@@ -73,12 +73,17 @@ TEST_F(Component, TypeTableNamesAndExtensions) {
     component->AllowedTypes.erase(T::xDIF);
     component->AllowedTypes.erase(T::xSYLK);
     component->FillTypeList(list);
-    EXPECT_EQ(list, (std::vector<std::string>{"HTML", "Microsoft Word", "Microsoft Excel", "Text",
-                                              "Rich Text", "Comma-Delimited Text (CSV)",
-                                              "Tab-Delimited Text", "Clipboard"}));
+    EXPECT_EQ(list, (std::vector<std::string>{"HTML", "Microsoft Word", "Microsoft Excel",
+                                              "Excel Workbook (xlsx)", "Text", "Rich Text",
+                                              "Comma-Delimited Text (CSV)", "Tab-Delimited Text",
+                                              "Clipboard"}));
     EXPECT_EQ(TypeFromDisplayName("SYLK Format"), T::xSYLK);
     EXPECT_EQ(TypeFromDisplayName("Data Interchange Format (DIF)"), T::xDIF);
     EXPECT_EQ(TypeFromDisplayName("html"), T::xText);
+    EXPECT_EQ(TypeFromDisplayName("Excel Workbook (xlsx)"), T::xExcel_Workbook);
+    EXPECT_EQ(static_cast<int>(T::xExcel_Workbook), 10) << "after the ten older types";
+    EXPECT_EQ(DefaultExtension(T::xExcel_Workbook), "xlsx");
+    EXPECT_EQ(WriterClassName(T::xExcel_Workbook, true), "TXLSXExport");
     EXPECT_EQ(DefaultExtension(T::xMicrosoft_Word), "doc");
     EXPECT_EQ(DefaultExtension(T::xText_Tab_Delimited), "txt");
     EXPECT_EQ(DefaultExtension(T::xClipboard), "");

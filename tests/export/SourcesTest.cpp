@@ -163,6 +163,18 @@ TEST_F(ChoiceDialog, FormatWithoutViewerOffersTheFileOnly) {
     EXPECT_EQ(dialog.Result, ModalResult::Ok);
 }
 
+TEST_F(ChoiceDialog, XlsxWorkbookShowsTheIconOfItsApplication) {
+    const std::string sheet = "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet";
+    shell.types["xlsx"] = sheet;
+    shell.openCommands[sheet] = true;
+    shell.icons[sheet] = "libreoffice-calc,0";
+    choose("Excel Workbook (xlsx)");
+    EXPECT_TRUE(dialog.ViewRadioButton.Enabled);
+    EXPECT_EQ(dialog.Image1.IconFile, "libreoffice-calc");
+    dialog.OKBtnClick();
+    EXPECT_EQ(dialog.ChosenType, T::xExcel_Workbook);
+}
+
 TEST_F(ChoiceDialog, DefaultIconNeedsFileCommaAndNumber) {
     for (const auto& [value, expected] : std::vector<std::pair<std::string, bool>>{
              {"app,0", true}, {"app", false}, {"app,x", false}, {"app,", false}, {",3", false}}) {

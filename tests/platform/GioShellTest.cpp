@@ -68,6 +68,8 @@ TEST_F(GioShellTest, AnswersTheAssociationQuestions) {
     GioShell shell;
     EXPECT_EQ(shell.fileTypeForExtension("csv"), "text/csv");
     EXPECT_EQ(shell.fileTypeForExtension("xls"), "application/vnd.ms-excel");
+    EXPECT_EQ(shell.fileTypeForExtension("xlsx"),
+              "application/vnd.openxmlformats-officedocument.spreadsheetml.sheet");
     EXPECT_EQ(shell.fileTypeForExtension("htm"), "text/html");
     EXPECT_EQ(shell.fileTypeForExtension("no-such-extension-640"), std::nullopt);
     EXPECT_EQ(shell.fileTypeForExtension(""), std::nullopt);

@@ -91,7 +91,10 @@ TEST_F(MainExportTest, ReadoutEndsInTheChosenFile) {
 
     EXPECT_TRUE(exported);
     EXPECT_EQ(preselected, "Microsoft Excel");
-    EXPECT_EQ(offered.size(), 8u);
+    EXPECT_THAT(offered,
+                ElementsAre("HTML", "Microsoft Word", "Microsoft Excel", "Excel Workbook (xlsx)",
+                            "Text", "Rich Text", "Comma-Delimited Text (CSV)", "Tab-Delimited Text",
+                            "Clipboard"));
     EXPECT_EQ(readFile(file),
               "\"Item\";\"\";\"Serial No.\";\"Cust.No.\";\"Time\";\"Fuel\";\"O2\";\"Eta\";\"\"\r\n"
               "1;\"\";64012345;4711;\"24.12.07  15:30\";\"Erdgas H\";3,5;92,7;\"\"\r\n"

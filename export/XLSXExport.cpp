@@ -1,0 +1,288 @@
+#include "export/XLSXExport.h"
+
+#include "export/BiffLayout.h"
+#include "export/ExportError.h"
+#include "export/TextServices.h"
+#include "export/WriterRegistry.h"
+#include "export/XLSXCheck.h"
+#include "export/XLSXText.h"
+
+#include "platform/Cp1252.h"
+#include "platform/TempFiles.h"
+
+#include <xlsxwriter.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
+#include <utility>
+
+namespace ovena {
+
+namespace {
+
+// The widest column a sheet can show, in characters.
+constexpr double MaxColumnWidth = 255;
+
+bool isNumberKind(std::uint8_t kind) {
+    return kind == ValueKind::Number || (kind >= ValueKind::Currency &&
+                                         kind <= ValueKind::TimePart && kind != ValueKind::Boolean);
+}
+
+double wholeDays(double serial) {
+    return std::trunc(serial);
+}
+double timeOfDay(double serial) {
+    return serial - std::trunc(serial);
+}
+
+// Puts the file's bytes on the disk before it replaces the destination.
+void syncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+        throw ExportError("Cannot open " + path + ": " + std::strerror(errno));
+    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    const int reason = errno;
+    ::close(fd);
+    if (!synced)
+        throw ExportError("Cannot write " + path + ": " + std::strerror(reason));
+}
+
+} // namespace
+
+void registerXLSXExport(WriterRegistry& registry) {
+    registry.add("TXLSXExport",
+                 [](TExportXComponent& component, TExportType type,
+                    const std::string& fileName) -> std::unique_ptr<TCustomExport> {
+                     return std::make_unique<TXLSXExport>(component, type, fileName);
+                 });
+}
+
+TXLSXExport::TXLSXExport(TExportXComponent& component, TExportType exportType,
+                         const std::string& fileName)
+    : TCustomShellViewExport(component, exportType, fileName) {
+    Constructed = false;
+    // The library keeps the rows of the sheet in temporary files of its own, removed from the
+    // folder as soon as they are opened, so none outlives the export.
+    std::string tmpdir = tempFolder();
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_TRUE;
+    options.tmpdir = tmpdir.data();
+    workbook_ = workbook_new_opt(TargetFile.c_str(), &options);
+    if (workbook_)
+        sheet_ = workbook_add_worksheet(workbook_, "Worksheet");
+    if (!sheet_) {
+        if (workbook_)
+            lxw_workbook_free(workbook_);
+        throw ExportError("Cannot start the workbook " + TargetFile +
+                          ": no memory or no temporary file in " + tmpdir);
+    }
+    Constructed = true;
+}
+
+TXLSXExport::~TXLSXExport() {
+    if (workbook_)
+        lxw_workbook_free(workbook_);
+}
+
+void TXLSXExport::check(int error) const {
+    if (error != LXW_NO_ERROR)
+        throw ExportError("Cannot write the workbook " + TargetFile + ": " +
+                          lxw_strerror(static_cast<lxw_error>(error)) + " (libxlsxwriter error " +
+                          std::to_string(error) + ")");
+}
+
+void TXLSXExport::addFormats() {
+    formats_.title = workbook_add_format(workbook_);
+    format_set_bold(formats_.title);
+    format_set_underline(formats_.title, LXW_UNDERLINE_SINGLE);
+    format_set_font_size(formats_.title, 12);
+    formats_.footer = workbook_add_format(workbook_);
+    format_set_italic(formats_.footer);
+    formats_.caption = workbook_add_format(workbook_);
+    format_set_bold(formats_.caption);
+    format_set_bottom(formats_.caption, LXW_BORDER_THIN);
+
+    auto numberFormat = [&](const std::string& code) {
+        lxw_format* format = workbook_add_format(workbook_);
+        format_set_num_format(format, cp1252ToUtf8(code).c_str());
+        return format;
+    };
+    formats_.date = numberFormat(SpreadsheetDateFormat());
+    formats_.time = numberFormat(SpreadsheetTimeFormat());
+    formats_.dateTime = numberFormat(SpreadsheetDateTimeFormat());
+    formats_.currency = numberFormat(SpreadsheetCurrencyFormat());
+}
+
+void TXLSXExport::setUpPage() {
+    const TXL_Options& page = Component.XL_Options;
+    if (const std::string header = xlsxPageText(page.PageHeader); !header.empty())
+        check(worksheet_set_header(sheet_, header.c_str()));
+    if (const std::string footer = xlsxPageText(page.PageFooter); !footer.empty())
+        check(worksheet_set_footer(sheet_, footer.c_str()));
+    worksheet_gridlines(sheet_,
+                        page.PrintGridlines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
+    if (page.PrintHeadings)
+        worksheet_print_row_col_headers(sheet_);
+}
+
+void TXLSXExport::WriteHeader(const ExportList& captions) {
+    TCustomShellViewExport::WriteHeader(captions);
+    addFormats();
+    setUpPage();
+
+    const std::string& title = Component.Title();
+    const bool hasTitle = !isBlank(title);
+    const bool hasStamp = has(TExportOption::TimeStamp);
+    const std::vector<std::string>& header = Component.Header();
+    const bool hasHeader = !isBlank(listText(header));
+    const bool showCaptions = has(TExportOption::ShowColHeaders);
+    const biff::RowPlacement rows =
+        biff::placeRows(hasTitle, hasStamp, hasHeader ? header.size() : 0, showCaptions);
+    TitleRow = rows.TitleRow;
+    StampRow = rows.StampRow;
+    HeaderRow = rows.HeaderRow;
+    CaptionRow = rows.CaptionRow;
+    if (hasTitle)
+        WriteCell(title, TitleRow, std::nullopt, ValueKind::Caption, 0);
+    if (hasStamp)
+        WriteCell(TimeStampText(), StampRow, std::nullopt, ValueKind::Caption, 0);
+    if (hasHeader)
+        for (std::size_t k = 0; k < header.size(); ++k)
+            WriteCell(header[k], HeaderRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
+                      0);
+    if (showCaptions) {
+        for (std::size_t i = 0; i < captions.size(); ++i)
+            WriteCell(captions[i].Text, CaptionRow, std::nullopt, ValueKind::Caption,
+                      static_cast<int>(i));
+        worksheet_freeze_panes(sheet_, static_cast<lxw_row_t>(CaptionRow + 1), 0);
+    }
+}
+
+void TXLSXExport::WriteRow(const ExportList& row, int rowNumber) {
+    TCustomShellViewExport::WriteRow(row, rowNumber);
+    for (std::size_t i = 0; i < row.size(); ++i)
+        WriteCell(row[i].Text, CaptionRow + rowNumber, row[i].Info, 0, static_cast<int>(i));
+}
+
+void TXLSXExport::WriteFooter() {
+    TCustomShellViewExport::WriteFooter();
+
+    // The rows are written in order and each is final once a later one starts, so the filter
+    // over the table is set before the footer rows begin.
+    if (has(TExportOption::ShowColHeaders) && !CaptionCopy.empty())
+        check(worksheet_autofilter(sheet_, static_cast<lxw_row_t>(CaptionRow), 0,
+                                   static_cast<lxw_row_t>(CaptionRow + Component.RowsExported),
+                                   static_cast<lxw_col_t>(CaptionCopy.size() - 1)));
+    if (!isBlank(FormattedFooter())) {
+        FooterRow = Component.RowsExported + CaptionRow + 2;
+        const std::vector<std::string>& lines = Component.FooterLines;
+        for (std::size_t k = 0; k < lines.size(); ++k)
+            WriteCell(lines[k], FooterRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
+                      0);
+    }
+    for (std::size_t i = 0; i < CaptionCopy.size(); ++i) {
+        const auto column = static_cast<lxw_col_t>(i);
+        check(worksheet_set_column(sheet_, column, column, columnWidth(i), nullptr));
+    }
+}
+
+void TXLSXExport::CompleteOutput() {
+    // workbook_close frees the workbook whatever its result.
+    lxw_workbook* workbook = std::exchange(workbook_, nullptr);
+    sheet_ = nullptr;
+    check(workbook_close(workbook));
+    checkWorkbookWhole(TargetFile);
+    syncFile(TargetFile);
+    TCustomShellViewExport::CompleteOutput();
+}
+
+void TXLSXExport::WriteCell(std::string_view text, int row,
+                            const std::optional<TExportItemInfo>& annotation, std::uint8_t kind,
+                            int column) {
+    if (kind == 0)
+        kind = ColumnKind(static_cast<std::size_t>(column), text);
+    if (isNumberKind(kind) && isBlank(text))
+        return;
+
+    // A number that no cell can hold stays the text it came as.
+    auto writeDecimal = [&](std::string_view number, lxw_format* format) {
+        if (const std::optional<double> value = NumericValue(number, Locale()))
+            writeNumber(row, column, *value, format);
+        else
+            writeText(row, column, text, formatForRow(row));
+    };
+    switch (kind) {
+    case ValueKind::Number:
+        writeDecimal(trim(NumberText(ExportItem{std::string(text), annotation})),
+                     formatForRow(row));
+        return;
+    case ValueKind::Currency:
+        writeDecimal(trim(text), formats_.currency);
+        return;
+    case ValueKind::Date:
+        writeNumber(row, column, ParseDate(text), formats_.date);
+        return;
+    case ValueKind::Time:
+        writeNumber(row, column, timeOfDay(ParseDateTime(text)), formats_.time);
+        return;
+    case ValueKind::DateTime:
+        writeNumber(row, column, ParseDateTime(text), formats_.dateTime);
+        return;
+    case ValueKind::DatePart:
+        writeNumber(row, column, wholeDays(ParseDateTime(text)), formats_.date);
+        return;
+    case ValueKind::TimePart:
+        writeNumber(row, column, timeOfDay(ParseDateTime(text)), formats_.time);
+        return;
+    case ValueKind::Boolean: {
+        // 1 false, 2 true; no state (or none this writer knows) leaves the cell empty.
+        const std::uint8_t state = annotation ? annotation->State : 0;
+        if (state == 1 || state == 2)
+            check(worksheet_write_boolean(sheet_, static_cast<lxw_row_t>(row),
+                                          static_cast<lxw_col_t>(column), state == 2,
+                                          formatForRow(row)));
+        return;
+    }
+    default:
+        writeText(row, column, text, formatForRow(row));
+        return;
+    }
+}
+
+lxw_format* TXLSXExport::formatForRow(int row) const {
+    if (row == TitleRow)
+        return formats_.title;
+    if (row == FooterRow)
+        return formats_.footer;
+    if (row == CaptionRow && has(TExportOption::ShowColHeaders))
+        return formats_.caption;
+    return nullptr;
+}
+
+void TXLSXExport::writeText(int row, int column, std::string_view text, lxw_format* format) {
+    check(worksheet_write_string(sheet_, static_cast<lxw_row_t>(row),
+                                 static_cast<lxw_col_t>(column), xlsxCellText(text).c_str(),
+                                 format));
+}
+
+void TXLSXExport::writeNumber(int row, int column, double value, lxw_format* format) {
+    check(worksheet_write_number(sheet_, static_cast<lxw_row_t>(row),
+                                 static_cast<lxw_col_t>(column), value, format));
+}
+
+double TXLSXExport::columnWidth(std::size_t i) const {
+    const bool numbered = has(TExportOption::NumberRows);
+    if (!(numbered && i == 0)) {
+        const std::size_t j = numbered ? i - 1 : i;
+        const std::vector<std::string>& widths = Component.ColWidths();
+        if (j < widths.size() && !isBlank(widths[j]))
+            return std::min(static_cast<double>(std::stoi(widths[j])), MaxColumnWidth);
+    }
+    return std::min(static_cast<double>(MaxWidths[i] + 2), MaxColumnWidth);
+}
+
+} // namespace ovena
