@@ -55,6 +55,7 @@ const std::map<std::string, TExportType>& formats() {
         {"html", TExportType::xHTML},
         {"word", TExportType::xMicrosoft_Word},
         {"excel", TExportType::xMicrosoft_Excel},
+        {"xlsx", TExportType::xExcel_Workbook},
         {"text", TExportType::xText},
         {"rtf", TExportType::xRichText},
         {"csv", TExportType::xText_Comma_Delimited},
@@ -224,7 +225,7 @@ void addConvertCommand(CLI::App& app, int& status) {
     for (const auto& [name, type] : formats())
         formatNames.push_back(name);
     cmd->add_option("--format", request->format,
-                    "Export format: html, word, excel, text, rtf, csv, tab, dif or sylk "
+                    "Export format: html, word, excel, xlsx, text, rtf, csv, tab, dif or sylk "
                     "(formats whose writer is not built in fail with a message)")
         ->required()
         ->check(CLI::IsMember(formatNames));
@@ -252,17 +253,18 @@ void addConvertCommand(CLI::App& app, int& status) {
     cmd->add_option("--html-custom-template", request->htmlCustomTemplate,
                     "Custom HTML colour template: eleven fields separated by \";\"");
     cmd->add_option("--col-widths", request->colWidths,
-                    "Comma list of column widths in characters for the fixed-width layouts, one "
-                    "per exported column; an empty entry keeps the default width");
+                    "Comma list of column widths in characters for the fixed-width layouts and the "
+                    "xlsx workbook, one per exported column; an empty entry keeps the default "
+                    "width");
     cmd->add_option("--captions", request->captions,
                     "Comma list of captions replacing those of the input, by column");
-    cmd->add_option("--page-header", request->pageHeader, "Page header of the Excel workbook");
+    cmd->add_option("--page-header", request->pageHeader, "Page header of the Excel workbooks");
     cmd->add_option("--page-footer", request->pageFooter,
-                    "Page footer of the Excel workbook (default \"Page &P of &N\")");
+                    "Page footer of the Excel workbooks (default \"Page &P of &N\")");
     cmd->add_flag("--print-gridlines", request->printGridlines,
-                  "Excel workbook: print the grid lines");
+                  "Excel workbooks: print the grid lines");
     cmd->add_flag("--print-headings", request->printHeadings,
-                  "Excel workbook: print the row and column headings");
+                  "Excel workbooks: print the row and column headings");
     cmd->add_option("--margins", request->margins,
                     "Word and RTF page margins L,R,T,B in twentieths of a point (default "
                     "1250,1250,1000,1000)");

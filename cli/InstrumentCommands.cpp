@@ -28,6 +28,7 @@ namespace {
 const std::map<std::string, TExportType>& readoutFormats() {
     static const std::map<std::string, TExportType> table{
         {"excel", TExportType::xMicrosoft_Excel},
+        {"xlsx", TExportType::xExcel_Workbook},
         {"word", TExportType::xMicrosoft_Word},
         {"rtf", TExportType::xRichText},
         {"html", TExportType::xHTML},
@@ -212,7 +213,7 @@ void addInstrumentCommands(CLI::App& app, int& status) {
     for (const auto& [name, type] : readoutFormats())
         formatNames.push_back(name);
     cmd->add_option("--format", readout->format,
-                    "Export format: excel (default), word, rtf, html, text, csv, tab or "
+                    "Export format: excel (default), xlsx, word, rtf, html, text, csv, tab or "
                     "clipboard (written to stdout)")
         ->check(CLI::IsMember(formatNames));
     cmd->add_option("--output", readout->output,

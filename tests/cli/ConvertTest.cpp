@@ -103,6 +103,7 @@ TEST_F(Convert, HelpDocumentsTheCommandAndEveryOption) {
                                "NumberRows",
                                "DetailedMode",
                                "csv",
+                               "xlsx",
                                "sylk"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 }
@@ -200,6 +201,15 @@ TEST_F(Convert, ExcelWorkbookWithPageSetupFromTheOptions) {
     EXPECT_NE(book.find(std::string("\x2B\x00\x02\x00\x01\x00", 6)), std::string::npos);
     EXPECT_NE(book.find(std::string("\x2A\x00\x02\x00\x00\x00", 6)), std::string::npos);
     EXPECT_NE(book.find(std::string("\x15\x00\x04\x00\x03p&P", 7)), std::string::npos);
+}
+
+TEST_F(Convert, XlsxWorkbook) {
+    const CliRun run =
+        ovenaCli({"convert", input(), "--format", "xlsx", "--output", output("out.xlsx")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string book = readFile(output("out.xlsx"));
+    EXPECT_EQ(book.substr(0, 4), "PK\x03\x04") << "a zip container";
+    EXPECT_NE(book.find("xl/worksheets/sheet1.xml"), std::string::npos);
 }
 
 TEST_F(Convert, FailedExportKeepsTheExistingFile) {

@@ -265,6 +265,16 @@ TEST_F(Readout, UsageErrorsExitWithTwo) {
     EXPECT_EQ(runCli({"readout", "--port", "100", "--output", output}).status, 2);
 }
 
+TEST_F(Readout, XlsxWorkbookOfTheReadout) {
+    startSim({"--records", "2", "--seed", "5"});
+    const std::string workbook = sandboxFolder() + "/readout.xlsx";
+    const CliResult run =
+        runCli({"readout", "--format", "xlsx", "--output", workbook, "--port", "6"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(readFile(workbook).substr(0, 4), "PK\x03\x04") << "a zip container";
+    EXPECT_THAT(run.err, HasSubstr(" rows exported to " + workbook));
+}
+
 TEST_F(Readout, ClipboardFormatWritesTheDetailedTextToStdout) {
     startSim({"--records", "1", "--seed", "5"});
     const CliResult run = runCli(
