@@ -77,7 +77,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         grid.SetColWidth(c, in.ConsumeIntegralInRange(-1, 2) * 64);
 
     TExportStringGrid component(services, &owner, &grid);
-    component.ExportType = static_cast<TExportType>(in.ConsumeIntegralInRange(0, 9));
+    component.ExportType =
+        static_cast<TExportType>(in.ConsumeIntegralInRange(0, ExportTypeCount - 1));
     component.SetOptions(TExportOptions::fromBits(in.ConsumeIntegral<std::uint16_t>() & 0x7FF));
     component.HTML_Options = THTML_Options::fromBits(in.ConsumeIntegral<std::uint8_t>() & 0x7F);
     component.HTML_Template = static_cast<THTML_Template>(in.ConsumeIntegralInRange(0, 8));
