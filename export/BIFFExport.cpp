@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 
 namespace ovena {
 
@@ -68,19 +67,6 @@ std::string localeIdentifier(const ExportServices& services) {
     return services.locale.Locale.empty() ? "0" : services.locale.Locale;
 }
 
-// The kinds written as NUMBER records.
-bool isNumberKind(std::uint8_t kind) {
-    return kind == ValueKind::Number || (kind >= ValueKind::Currency &&
-                                         kind <= ValueKind::TimePart && kind != ValueKind::Boolean);
-}
-
-double wholeDays(double serial) {
-    return std::trunc(serial);
-}
-double timeOfDay(double serial) {
-    return serial - std::trunc(serial);
-}
-
 } // namespace
 
 void registerBIFFExport(WriterRegistry& registry) {
@@ -127,29 +113,12 @@ void TBIFFExport::WriteHeader(const ExportList& captions) {
     WriteXF({0, 1, 0});
     WriteXF({0, 3, biff::BorderTop | biff::BorderBottom});
 
-    const std::string& title = Component.Title();
-    const bool hasTitle = !isBlank(title);
-    const bool hasStamp = has(TExportOption::TimeStamp);
-    const std::vector<std::string>& header = Component.Header();
-    const bool hasHeader = !isBlank(listText(header));
-    const biff::RowPlacement rows = biff::placeRows(
-        hasTitle, hasStamp, hasHeader ? header.size() : 0, has(TExportOption::ShowColHeaders));
+    const biff::RowPlacement rows = biff::placeRows(Component);
     TitleRow = rows.TitleRow;
     StampRow = rows.StampRow;
     HeaderRow = rows.HeaderRow;
     CaptionRow = rows.CaptionRow;
-    if (hasTitle)
-        WriteCell(title, TitleRow, std::nullopt, ValueKind::Caption, 0);
-    if (hasStamp)
-        WriteCell(TimeStampText(), StampRow, std::nullopt, ValueKind::Caption, 0);
-    if (hasHeader)
-        for (std::size_t k = 0; k < header.size(); ++k)
-            WriteCell(header[k], HeaderRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
-                      0);
-    if (has(TExportOption::ShowColHeaders))
-        for (std::size_t i = 0; i < captions.size(); ++i)
-            WriteCell(captions[i].Text, CaptionRow, std::nullopt, ValueKind::Caption,
-                      static_cast<int>(i));
+    biff::writeRowsAboveTable(Component, rows, TimeStampText(), captions, textCell());
 }
 
 void TBIFFExport::WriteRow(const ExportList& row, int rowNumber) {
@@ -161,13 +130,8 @@ void TBIFFExport::WriteRow(const ExportList& row, int rowNumber) {
 void TBIFFExport::WriteFooter() {
     TCustomShellViewExport::WriteFooter();
 
-    if (!isBlank(FormattedFooter())) {
-        FooterRow = Component.RowsExported + CaptionRow + 2;
-        const std::vector<std::string>& lines = Component.FooterLines;
-        for (std::size_t k = 0; k < lines.size(); ++k)
-            WriteCell(lines[k], FooterRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
-                      0);
-    }
+    FooterRow = biff::footerRow(Component, CaptionRow);
+    biff::writeFooterRows(Component, FooterRow, textCell());
     for (std::size_t i = 0; i < CaptionCopy.size() && i < SheetColumns; ++i) {
         const int width = std::min(MaxWidths[i] + 2, 255) * 256;
         const auto column = static_cast<std::uint8_t>(i);
@@ -211,7 +175,7 @@ void TBIFFExport::WriteCell(std::string_view text, int row,
         else
             writeLabel(text);
     };
-    if (isNumberKind(kind) && isBlank(text))
+    if (ValueKind::holdsNumber(kind) && isBlank(text))
         return;
     switch (kind) {
     case ValueKind::Number:
@@ -221,19 +185,15 @@ void TBIFFExport::WriteCell(std::string_view text, int row,
         writeDecimal(CurrencyStyle, text);
         return;
     case ValueKind::Date:
-        writeNumber(DateStyle, ParseDate(text));
+    case ValueKind::DatePart:
+        writeNumber(DateStyle, DateTimeValue(kind, text));
         return;
     case ValueKind::Time:
-        writeNumber(TimeStyle, timeOfDay(ParseDateTime(text)));
+    case ValueKind::TimePart:
+        writeNumber(TimeStyle, DateTimeValue(kind, text));
         return;
     case ValueKind::DateTime:
-        writeNumber(DateTimeStyle, ParseDateTime(text));
-        return;
-    case ValueKind::DatePart:
-        writeNumber(DateStyle, wholeDays(ParseDateTime(text)));
-        return;
-    case ValueKind::TimePart:
-        writeNumber(TimeStyle, timeOfDay(ParseDateTime(text)));
+        writeNumber(DateTimeStyle, DateTimeValue(kind, text));
         return;
     case ValueKind::Boolean: {
         // 1 false, 2 true; no state (or none this writer knows) leaves the cell empty.
@@ -252,6 +212,12 @@ void TBIFFExport::WriteCell(std::string_view text, int row,
 
 void TBIFFExport::WriteXF(std::initializer_list<int> values) {
     Stream->write(biff::xfFromValues(values));
+}
+
+biff::SheetTextWriter TBIFFExport::textCell() {
+    return [this](std::string_view text, int row, int column) {
+        WriteCell(text, row, std::nullopt, ValueKind::Caption, column);
+    };
 }
 
 std::uint8_t TBIFFExport::styleForRow(int row) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/BiffLayout.h"
 #include "export/ExportWriter.h"
 
 #include <cstdint>
@@ -46,6 +47,8 @@ protected:
     int CaptionRow = 0;
 
 private:
+    // Writes a cell of the rows above and below the table, as text.
+    biff::SheetTextWriter textCell();
     std::uint8_t styleForRow(int row) const;
     std::optional<double> numberValue(std::string_view text) const;
     void noteCell(int row, int column);

@@ -2,6 +2,7 @@
 
 #include "export/BiffRecords.h"
 #include "export/ExportError.h"
+#include "export/TextServices.h"
 
 #include <algorithm>
 #include <array>
@@ -47,6 +48,43 @@ RowPlacement placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bo
         ++r;
     rows.CaptionRow = showColHeaders ? r : r - 1;
     return rows;
+}
+
+RowPlacement placeRows(const TExportXComponent& component) {
+    const std::vector<std::string>& header = component.Header();
+    return placeRows(!isBlank(component.Title()), component.has(TExportOption::TimeStamp),
+                     isBlank(listText(header)) ? 0 : header.size(),
+                     component.has(TExportOption::ShowColHeaders));
+}
+
+void writeRowsAboveTable(const TExportXComponent& component, const RowPlacement& rows,
+                         std::string_view timeStamp, const ExportList& captions,
+                         const SheetTextWriter& write) {
+    if (rows.TitleRow >= 0)
+        write(component.Title(), rows.TitleRow, 0);
+    if (rows.StampRow >= 0)
+        write(timeStamp, rows.StampRow, 0);
+    if (rows.HeaderRow >= 0) {
+        const std::vector<std::string>& header = component.Header();
+        for (std::size_t k = 0; k < header.size(); ++k)
+            write(header[k], rows.HeaderRow + static_cast<int>(k), 0);
+    }
+    if (component.has(TExportOption::ShowColHeaders))
+        for (std::size_t i = 0; i < captions.size(); ++i)
+            write(captions[i].Text, rows.CaptionRow, static_cast<int>(i));
+}
+
+int footerRow(const TExportXComponent& component, int captionRow) {
+    return isBlank(listText(component.FooterLines)) ? -1 : component.RowsExported + captionRow + 2;
+}
+
+void writeFooterRows(const TExportXComponent& component, int firstRow,
+                     const SheetTextWriter& write) {
+    if (firstRow < 0)
+        return;
+    const std::vector<std::string>& lines = component.FooterLines;
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        write(lines[k], firstRow + static_cast<int>(k), 0);
 }
 
 } // namespace ovena::biff

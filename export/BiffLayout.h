@@ -1,7 +1,11 @@
 #pragma once
 
+#include "export/EC_Main.h"
+#include "export/ExportList.h"
+
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 namespace ovena::biff {
@@ -25,5 +29,24 @@ struct RowPlacement {
 // Title, time stamp and header lines stack from row 0 down. An empty row separates the header
 // from a title or time stamp above it, and one more follows the whole block.
 RowPlacement placeRows(bool hasTitle, bool hasStamp, std::size_t headerLines, bool showColHeaders);
+// The same for the component's title, header and TimeStamp and ShowColHeaders options.
+RowPlacement placeRows(const TExportXComponent& component);
+
+// Writes one text cell of the sheet: the text, its zero-based row and column. The workbook
+// writers lay out their sheets alike through it.
+using SheetTextWriter = std::function<void(std::string_view text, int row, int column)>;
+
+// Writes the rows above the table where `rows` puts them: the title, the time stamp, every
+// header line and, with ShowColHeaders, the captions.
+void writeRowsAboveTable(const TExportXComponent& component, const RowPlacement& rows,
+                         std::string_view timeStamp, const ExportList& captions,
+                         const SheetTextWriter& write);
+
+// The row of the first footer line, one empty row after the last data row; -1 when the
+// formatted footer is blank.
+int footerRow(const TExportXComponent& component, int captionRow);
+// Writes the formatted footer lines from `firstRow` down (nothing when it is -1).
+void writeFooterRows(const TExportXComponent& component, int firstRow,
+                     const SheetTextWriter& write);
 
 } // namespace ovena::biff

@@ -20,6 +20,11 @@ inline constexpr std::uint8_t Time = 8;
 inline constexpr std::uint8_t DateTime = 9;
 inline constexpr std::uint8_t DatePart = 10;
 inline constexpr std::uint8_t TimePart = 11;
+
+// The kinds a spreadsheet writes as numbers: number, currency and the date and time kinds.
+constexpr bool holdsNumber(std::uint8_t kind) {
+    return kind == Number || (kind >= Currency && kind <= TimePart && kind != Boolean);
+}
 } // namespace ValueKind
 
 // An annotation a source may attach to a caption or cell: how a writer should treat it.

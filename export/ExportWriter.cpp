@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -311,6 +312,21 @@ double TCustomExport::ParseDate(std::string_view text) const {
 
 double TCustomExport::ParseDateTime(std::string_view text) const {
     return ovena::ParseDateTime(text, Locale(), currentYear(Component.Services()));
+}
+
+double TCustomExport::DateTimeValue(std::uint8_t kind, std::string_view text) const {
+    if (kind == ValueKind::Date)
+        return ParseDate(text);
+    const double serial = ParseDateTime(text);
+    switch (kind) {
+    case ValueKind::Time:
+    case ValueKind::TimePart:
+        return serial - std::trunc(serial);
+    case ValueKind::DatePart:
+        return std::trunc(serial);
+    default:
+        return serial;
+    }
 }
 
 std::string TCustomExport::MakeTempFileName(const std::string& extension) const {

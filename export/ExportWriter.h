@@ -80,6 +80,10 @@ protected:
     std::string SpreadsheetCurrencyFormat() const;
     double ParseDate(std::string_view text) const;
     double ParseDateTime(std::string_view text) const;
+    // The date-time serial a cell of a date or time kind holds: the date, the time of day, the
+    // date and time, or the date or time part of a date and time. Throws when the text is no
+    // date or time.
+    double DateTimeValue(std::uint8_t kind, std::string_view text) const;
     // A new empty file in the temporary folder ("exp..." with the extension), created
     // atomically and deleted when the program ends. Throws ExportError when none can be made.
     std::string MakeTempFileName(const std::string& extension) const;

@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -26,18 +25,6 @@ namespace {
 
 // The widest column a sheet can show, in characters.
 constexpr double MaxColumnWidth = 255;
-
-bool isNumberKind(std::uint8_t kind) {
-    return kind == ValueKind::Number || (kind >= ValueKind::Currency &&
-                                         kind <= ValueKind::TimePart && kind != ValueKind::Boolean);
-}
-
-double wholeDays(double serial) {
-    return std::trunc(serial);
-}
-double timeOfDay(double serial) {
-    return serial - std::trunc(serial);
-}
 
 // Puts the file's bytes on the disk before it replaces the destination.
 void syncFile(const std::string& path) {
@@ -134,32 +121,14 @@ void TXLSXExport::WriteHeader(const ExportList& captions) {
     addFormats();
     setUpPage();
 
-    const std::string& title = Component.Title();
-    const bool hasTitle = !isBlank(title);
-    const bool hasStamp = has(TExportOption::TimeStamp);
-    const std::vector<std::string>& header = Component.Header();
-    const bool hasHeader = !isBlank(listText(header));
-    const bool showCaptions = has(TExportOption::ShowColHeaders);
-    const biff::RowPlacement rows =
-        biff::placeRows(hasTitle, hasStamp, hasHeader ? header.size() : 0, showCaptions);
+    const biff::RowPlacement rows = biff::placeRows(Component);
     TitleRow = rows.TitleRow;
     StampRow = rows.StampRow;
     HeaderRow = rows.HeaderRow;
     CaptionRow = rows.CaptionRow;
-    if (hasTitle)
-        WriteCell(title, TitleRow, std::nullopt, ValueKind::Caption, 0);
-    if (hasStamp)
-        WriteCell(TimeStampText(), StampRow, std::nullopt, ValueKind::Caption, 0);
-    if (hasHeader)
-        for (std::size_t k = 0; k < header.size(); ++k)
-            WriteCell(header[k], HeaderRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
-                      0);
-    if (showCaptions) {
-        for (std::size_t i = 0; i < captions.size(); ++i)
-            WriteCell(captions[i].Text, CaptionRow, std::nullopt, ValueKind::Caption,
-                      static_cast<int>(i));
+    biff::writeRowsAboveTable(Component, rows, TimeStampText(), captions, textCell());
+    if (has(TExportOption::ShowColHeaders))
         worksheet_freeze_panes(sheet_, static_cast<lxw_row_t>(CaptionRow + 1), 0);
-    }
 }
 
 void TXLSXExport::WriteRow(const ExportList& row, int rowNumber) {
@@ -177,13 +146,8 @@ void TXLSXExport::WriteFooter() {
         check(worksheet_autofilter(sheet_, static_cast<lxw_row_t>(CaptionRow), 0,
                                    static_cast<lxw_row_t>(CaptionRow + Component.RowsExported),
                                    static_cast<lxw_col_t>(CaptionCopy.size() - 1)));
-    if (!isBlank(FormattedFooter())) {
-        FooterRow = Component.RowsExported + CaptionRow + 2;
-        const std::vector<std::string>& lines = Component.FooterLines;
-        for (std::size_t k = 0; k < lines.size(); ++k)
-            WriteCell(lines[k], FooterRow + static_cast<int>(k), std::nullopt, ValueKind::Caption,
-                      0);
-    }
+    FooterRow = biff::footerRow(Component, CaptionRow);
+    biff::writeFooterRows(Component, FooterRow, textCell());
     for (std::size_t i = 0; i < CaptionCopy.size(); ++i) {
         const auto column = static_cast<lxw_col_t>(i);
         check(worksheet_set_column(sheet_, column, column, columnWidth(i), nullptr));
@@ -205,7 +169,7 @@ void TXLSXExport::WriteCell(std::string_view text, int row,
                             int column) {
     if (kind == 0)
         kind = ColumnKind(static_cast<std::size_t>(column), text);
-    if (isNumberKind(kind) && isBlank(text))
+    if (ValueKind::holdsNumber(kind) && isBlank(text))
         return;
 
     // A number that no cell can hold stays the text it came as.
@@ -224,19 +188,15 @@ void TXLSXExport::WriteCell(std::string_view text, int row,
         writeDecimal(trim(text), formats_.currency);
         return;
     case ValueKind::Date:
-        writeNumber(row, column, ParseDate(text), formats_.date);
+    case ValueKind::DatePart:
+        writeNumber(row, column, DateTimeValue(kind, text), formats_.date);
         return;
     case ValueKind::Time:
-        writeNumber(row, column, timeOfDay(ParseDateTime(text)), formats_.time);
+    case ValueKind::TimePart:
+        writeNumber(row, column, DateTimeValue(kind, text), formats_.time);
         return;
     case ValueKind::DateTime:
-        writeNumber(row, column, ParseDateTime(text), formats_.dateTime);
-        return;
-    case ValueKind::DatePart:
-        writeNumber(row, column, wholeDays(ParseDateTime(text)), formats_.date);
-        return;
-    case ValueKind::TimePart:
-        writeNumber(row, column, timeOfDay(ParseDateTime(text)), formats_.time);
+        writeNumber(row, column, DateTimeValue(kind, text), formats_.dateTime);
         return;
     case ValueKind::Boolean: {
         // 1 false, 2 true; no state (or none this writer knows) leaves the cell empty.
@@ -251,6 +211,12 @@ void TXLSXExport::WriteCell(std::string_view text, int row,
         writeText(row, column, text, formatForRow(row));
         return;
     }
+}
+
+biff::SheetTextWriter TXLSXExport::textCell() {
+    return [this](std::string_view text, int row, int column) {
+        WriteCell(text, row, std::nullopt, ValueKind::Caption, column);
+    };
 }
 
 lxw_format* TXLSXExport::formatForRow(int row) const {

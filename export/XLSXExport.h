@@ -1,5 +1,6 @@
 #pragma once
 
+#include "export/BiffLayout.h"
 #include "export/ExportWriter.h"
 
 #include <cstdint>
@@ -64,6 +65,8 @@ private:
     void check(int error) const;
     void addFormats();
     void setUpPage();
+    // Writes a cell of the rows above and below the table, as text.
+    biff::SheetTextWriter textCell();
     lxw_format* formatForRow(int row) const;
     void writeText(int row, int column, std::string_view text, lxw_format* format);
     void writeNumber(int row, int column, double value, lxw_format* format);

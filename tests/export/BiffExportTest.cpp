@@ -26,17 +26,6 @@ protected:
 
     std::string workbook() { return exportToFile(TExportType::xMicrosoft_Excel, "out.xls"); }
     std::vector<BiffRecord> cells() { return biffCells(workbook()); }
-    // A grid of one caption row and `rows` rows of `columns` cells "r<row>c<column>".
-    void fillGrid(int columns, int rows) {
-        grid.SetColCount(columns);
-        grid.SetRowCount(rows + 1);
-        for (int c = 0; c < columns; ++c) {
-            grid.SetColWidth(c, 64);
-            grid.SetCell(c, 0, "C" + std::to_string(c));
-            for (int r = 1; r <= rows; ++r)
-                grid.SetCell(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
-        }
-    }
 };
 
 class BiffPointExport : public BiffExport {
@@ -285,9 +274,7 @@ class BiffAnnotatedExport : public BiffExport {
 protected:
     BiffAnnotatedExport() : source(services) {
         source.SetOptions({O::ShowColHeaders});
-        source.captions = {annotated("Amount", 5),  annotated("Ok", 6),    annotated("Day", 7),
-                           annotated("At", 8),      annotated("When", 9),  annotated("DayOf", 10),
-                           annotated("TimeOf", 11), annotated("Count", 4), annotated("Note", 12)};
+        source.captions = typedCaptions();
     }
     bool exportSource() {
         source.ExportType = TExportType::xMicrosoft_Excel;

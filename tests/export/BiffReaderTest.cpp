@@ -6,8 +6,6 @@
 #include "platform/Cp1252.h"
 #include "platform/LocaleSettings.h"
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -198,14 +196,8 @@ ReadBack readWorkbook(Reader reader, const std::string& path) {
                       : reader == Reader::Gnumeric ? GnumericScript
                                                    : LibreOfficeScript);
     const std::string command = std::string(Python) + " " + script + " " + path;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
-    std::string output;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        output.append(buffer.data(), n);
-    const int status = ::pclose(pipe);
+    int status = 0;
+    const std::string output = commandOutput(command, status);
     EXPECT_EQ(status, 0) << readerName(reader) << " failed on " << path;
     ReadBack read;
     std::istringstream lines(output);

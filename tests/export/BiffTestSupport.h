@@ -88,6 +88,14 @@ inline ExportItem annotated(std::string text, std::uint8_t kind, std::uint8_t st
     return ExportItem{text, TExportItemInfo{kind, text, state}};
 }
 
+// Nine captions that give their columns the kinds only annotations produce: currency, Boolean,
+// date, time, date and time, date part, time part, number and (12) text.
+inline ExportList typedCaptions() {
+    return {annotated("Amount", 5),  annotated("Ok", 6),    annotated("Day", 7),
+            annotated("At", 8),      annotated("When", 9),  annotated("DayOf", 10),
+            annotated("TimeOf", 11), annotated("Count", 4), annotated("Note", 12)};
+}
+
 // A row of `columns` empty cells except the ones given by their column.
 inline ExportList rowOf(std::size_t columns,
                         std::initializer_list<std::pair<std::size_t, ExportItem>> cells) {

@@ -141,4 +141,15 @@ std::vector<std::string> ExportTest::folderEntries() const {
     return names;
 }
 
+void ExportTest::fillGrid(int columns, int rows) {
+    grid.SetColCount(columns);
+    grid.SetRowCount(rows + 1);
+    for (int c = 0; c < columns; ++c) {
+        grid.SetColWidth(c, 64);
+        grid.SetCell(c, 0, "C" + std::to_string(c));
+        for (int r = 1; r <= rows; ++r)
+            grid.SetCell(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
+    }
+}
+
 } // namespace ovena::test

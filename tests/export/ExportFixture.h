@@ -59,6 +59,8 @@ protected:
     std::string exportToFile(TExportType type, const std::string& name = "out.txt");
     // The names of the files in `folder`.
     std::vector<std::string> folderEntries() const;
+    // A grid of one caption row and `rows` rows of `columns` cells "r<row>c<column>".
+    void fillGrid(int columns, int rows);
 
     FormKeepingUi ui;
     FakeShell shell;

@@ -70,18 +70,6 @@ protected:
         }
         EXPECT_EQ(mismatches, 0);
     }
-
-    // A grid of one caption row and `rows` rows of `columns` cells "r<row>c<column>".
-    void fillGrid(int columns, int rows) {
-        grid.SetColCount(columns);
-        grid.SetRowCount(rows + 1);
-        for (int c = 0; c < columns; ++c) {
-            grid.SetColWidth(c, 64);
-            grid.SetCell(c, 0, "C" + std::to_string(c));
-            for (int r = 1; r <= rows; ++r)
-                grid.SetCell(c, r, "r" + std::to_string(r) + "c" + std::to_string(c));
-        }
-    }
 };
 
 // The main window's layout over a readout: every cell's type and value, the styles, the frozen
@@ -276,9 +264,7 @@ class XlsxAnnotatedExport : public XlsxExport {
 protected:
     XlsxAnnotatedExport() : source(services) {
         source.SetOptions({O::ShowColHeaders});
-        source.captions = {annotated("Amount", 5),  annotated("Ok", 6),    annotated("Day", 7),
-                           annotated("At", 8),      annotated("When", 9),  annotated("DayOf", 10),
-                           annotated("TimeOf", 11), annotated("Count", 4), annotated("Note", 12)};
+        source.captions = typedCaptions();
     }
     bool exportSource() {
         source.ExportType = TExportType::xExcel_Workbook;

@@ -2,12 +2,9 @@
 
 #include "support/TestEnvironment.h"
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
-#include <stdexcept>
 
 #include <gtest/gtest.h>
 
@@ -55,18 +52,6 @@ for row in sheet.iter_rows():
               int(bool(cell.font.i)), int(cell.font.u is not None),
               int(cell.border.bottom.style is not None), hx(cell.number_format))
 )";
-
-std::string commandOutput(const std::string& command, int& status) {
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (!pipe)
-        throw std::runtime_error("cannot run " + command);
-    std::string output;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
-        output.append(buffer.data(), n);
-    status = ::pclose(pipe);
-    return output;
-}
 
 // "x" followed by hexadecimal bytes.
 std::string unhex(const std::string& hex) {

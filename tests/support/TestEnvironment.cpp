@@ -1,5 +1,7 @@
 #include "TestEnvironment.h"
 
+#include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -59,6 +61,18 @@ std::string buildFolder() {
 std::string sourceFolder() {
     const char* dir = std::getenv("OVENA_SOURCE_DIR");
     return dir ? dir : OVENA_TEST_SOURCE_DIR;
+}
+
+std::string commandOutput(const std::string& command, int& status) {
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        throw std::runtime_error("cannot run " + command);
+    std::string output;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;)
+        output.append(buffer.data(), n);
+    status = ::pclose(pipe);
+    return output;
 }
 
 std::string readFile(const std::string& path) {

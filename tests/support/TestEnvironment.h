@@ -22,4 +22,8 @@ void writeFile(const std::string& path, const std::string& bytes);
 // The lines of a text, split at "\n"; a last line without its "\n" counts.
 std::vector<std::string> lines(const std::string& text);
 
+// Runs a shell command and answers what it wrote to its standard output; `status` receives its
+// wait status. Throws when the command cannot be started.
+std::string commandOutput(const std::string& command, int& status);
+
 } // namespace ovena::test
