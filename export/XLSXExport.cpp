@@ -13,10 +13,6 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <unistd.h>
 #include <utility>
 
 namespace ovena {
@@ -25,18 +21,6 @@ namespace {
 
 // The widest column a sheet can show, in characters.
 constexpr double MaxColumnWidth = 255;
-
-// Puts the file's bytes on the disk before it replaces the destination.
-void syncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0)
-        throw ExportError("Cannot open " + path + ": " + std::strerror(errno));
-    const bool synced = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
-    const int reason = errno;
-    ::close(fd);
-    if (!synced)
-        throw ExportError("Cannot write " + path + ": " + std::strerror(reason));
-}
 
 } // namespace
 
@@ -160,7 +144,6 @@ void TXLSXExport::CompleteOutput() {
     sheet_ = nullptr;
     check(workbook_close(workbook));
     checkWorkbookWhole(TargetFile);
-    syncFile(TargetFile);
     TCustomShellViewExport::CompleteOutput();
 }
 

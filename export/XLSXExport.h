@@ -36,7 +36,8 @@ protected:
     void WriteHeader(const ExportList& captions) override;
     void WriteRow(const ExportList& row, int rowNumber) override;
     void WriteFooter() override;
-    // Writes the finished workbook to TargetFile, then hands it to the base.
+    // Writes the finished workbook to TargetFile and checks that it is whole before the base
+    // puts it in place of a named destination.
     void CompleteOutput() override;
 
     // Writes one cell; kind 0 lets the column's value kind decide. Blank typed values are left
