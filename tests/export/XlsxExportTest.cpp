@@ -384,6 +384,18 @@ TEST_F(XlsxExport, AWorkbookThatCannotBeWrittenWholeKeepsTheOldFile) {
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"report.xlsx"});
 }
 
+TEST_F(XlsxExport, ATableWiderThanASheetFailsInsteadOfLosingColumns) {
+    fillGrid(16385, 1); // one column more than a worksheet has
+    component->SetOptions({O::ShowColHeaders});
+    component->ExportType = TExportType::xExcel_Workbook;
+    component->ViewOnly = false;
+    component->ExportFile = path("wide.xlsx");
+    EXPECT_FALSE(component->Export());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
+    EXPECT_TRUE(folderEntries().empty());
+}
+
 TEST_F(XlsxExport, LibreOfficeReadsTheSameValues) {
     const std::optional<std::string> soffice = libreOffice();
     if (!soffice)
