@@ -1,5 +1,6 @@
 #include "archive/Archive.h"
 
+#include "archive/Measurements.h"
 #include "archive/Schema.h"
 #include "archive/SqliteDatabase.h"
 
@@ -133,6 +134,39 @@ std::string orderBy(RecordOrder order) {
     return sql + ", r.measured_at NULLS FIRST, ro.started_at, ro.uid, r.first_position";
 }
 
+std::string measurementOrderBy(MeasurementOrder order) {
+    using Column = MeasurementOrder::Column;
+    const std::string dir = order.descending ? " DESC" : "";
+    std::string key;
+    switch (order.column) {
+    case Column::LineType:
+        key = "m.line_type" + dir;
+        break;
+    case Column::Instrument:
+        key = "r.instrument_serial" + dir;
+        break;
+    case Column::Customer:
+        key = "length(r.customer)" + dir + ", r.customer" + dir;
+        break;
+    case Column::MeasuredAt:
+        key = "m.measured_at" + dir + (order.descending ? " NULLS LAST" : " NULLS FIRST");
+        break;
+    case Column::Fuel:
+        key = "r.fuel" + dir;
+        break;
+    case Column::Value:
+        if (order.value < FirstNumberValue || order.value > LastNumberValue)
+            throw ArchiveError("no value " + std::to_string(order.value) + " to sort by");
+        key = "m.v" + std::to_string(order.value) + dir + " NULLS LAST";
+        break;
+    case Column::Draft:
+        key = "m.draft" + dir + " NULLS LAST";
+        break;
+    }
+    return " ORDER BY " + key +
+           ", m.measured_at NULLS FIRST, ro.started_at, ro.id, r.first_position, m.position";
+}
+
 std::string paging(Conditions& conditions, Dialect dialect, std::int64_t offset,
                    std::int64_t limit) {
     std::string sql;
@@ -222,6 +256,7 @@ StoredReadout Archive::store(const ReadoutInfo& readout, const std::vector<Recor
               std::int64_t{stored.records}},
              [&](const SqlRow& row) { stored.readout = row.integer(0); });
 
+    std::vector<RecordToIndex> newRecords;
     for (std::size_t position = 0; position < records.size(); ++position) {
         const RecordLines& lines = records[position];
         const std::string joined = joinLines(lines);
@@ -239,12 +274,14 @@ StoredReadout Archive::store(const ReadoutInfo& readout, const std::vector<Recor
                   static_cast<std::int64_t>(position)},
                  [&](const SqlRow& row) { record = row.integer(0); });
         if (record != 0)
-            ++stored.newRecords;
+            newRecords.push_back({record, lines});
         else
             record = db.queryInteger("SELECT id FROM record WHERE digest = $1", {Bytes{digest}});
         db.execute("INSERT INTO readout_record (readout, position, record) VALUES ($1, $2, $3)",
                    {stored.readout, static_cast<std::int64_t>(position), record});
     }
+    addMeasurementRows(db, newRecords);
+    stored.newRecords = static_cast<int>(newRecords.size());
     transaction.commit();
     return stored;
 }
@@ -288,6 +325,52 @@ void Archive::forEachRecord(const RecordFilter& filter, RecordOrder order,
         }
         onRecord(ArchivedRecord{summaryOf(row), splitLines(row.bytes(9)), names->second});
     });
+}
+
+MeasurementCount Archive::countMeasurements(const RecordFilter& filter) {
+    Conditions conditions(filter, db_->dialect());
+    MeasurementCount count;
+    db_->queryWith("SELECT count(*), count(DISTINCT CASE WHEN length(r.customer) > 0"
+                   " THEN r.customer END), coalesce(max(CASE WHEN m.line_type >= 21 THEN 1 END), 0)"
+                   " FROM measurement m JOIN record r ON r.id = m.record" +
+                       conditions.where(),
+                   conditions.params, [&](const SqlRow& row) {
+                       count.measurements = row.integer(0);
+                       count.customers = row.integer(1);
+                       count.tests = row.integer(2) != 0;
+                   });
+    return count;
+}
+
+std::vector<ArchivedMeasurement> Archive::listMeasurements(const RecordFilter& filter,
+                                                           MeasurementOrder order,
+                                                           std::int64_t offset,
+                                                           std::int64_t limit) {
+    Conditions conditions(filter, db_->dialect());
+    std::string sql = "SELECT m.record, m.position, m.line_type, m.measured_at";
+    for (int k = FirstNumberValue; k <= LastNumberValue; ++k)
+        sql += ", m.v" + std::to_string(k);
+    sql += ", m.draft FROM measurement m JOIN record r ON r.id = m.record"
+           " JOIN readout ro ON ro.id = r.first_readout" +
+           conditions.where() + measurementOrderBy(order);
+    sql += paging(conditions, db_->dialect(), offset, limit);
+    std::vector<ArchivedMeasurement> rows;
+    const auto real = [](const SqlRow& row, int column) {
+        return row.isNull(column) ? std::nullopt : std::optional<double>(row.real(column));
+    };
+    db_->queryWith(sql, conditions.params, [&](const SqlRow& row) {
+        ArchivedMeasurement& m = rows.emplace_back();
+        m.record = row.integer(0);
+        m.row.position = static_cast<int>(row.integer(1));
+        m.row.lineType = static_cast<int>(row.integer(2));
+        if (!row.isNull(3))
+            m.row.measuredAt = row.text(3);
+        int column = 4;
+        for (int k = FirstNumberValue; k <= LastNumberValue; ++k)
+            m.row.values[static_cast<std::size_t>(k)] = real(row, column++);
+        m.row.draft = real(row, column);
+    });
+    return rows;
 }
 
 ArchiveStats Archive::stats() {
@@ -343,14 +426,21 @@ std::vector<std::string> Archive::check() {
                  problems.push_back("record " + std::to_string(row.integer(0)) +
                                     " is not in the readout that brought it");
              });
+    std::map<std::int64_t, std::size_t> tableRows;
+    db.query("SELECT record, count(*) FROM measurement GROUP BY record", {},
+             [&](const SqlRow& row) {
+                 tableRows[row.integer(0)] = static_cast<std::size_t>(row.integer(1));
+             });
     db.query("SELECT id, instrument_serial, lines, digest, line_count FROM record", {},
              [&](const SqlRow& row) {
                  const std::string id = std::to_string(row.integer(0));
+                 const RecordLines lines = splitLines(row.bytes(2));
                  if (recordDigest(row.bytes(1), row.bytes(2)) != row.bytes(3))
                      problems.push_back("record " + id + ": its lines do not match its identity");
-                 else if (splitLines(row.bytes(2)).size() !=
-                          static_cast<std::size_t>(row.integer(4)))
+                 else if (lines.size() != static_cast<std::size_t>(row.integer(4)))
                      problems.push_back("record " + id + ": wrong number of lines");
+                 else if (measurementRows(lines).size() != tableRows[row.integer(0)])
+                     problems.push_back("record " + id + ": its table rows do not match its lines");
              });
     return problems;
 }

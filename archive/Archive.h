@@ -98,6 +98,35 @@ struct ArchivedRecord {
     const std::vector<std::string>& fuelNames;
 };
 
+// What measurements can be sorted by. Every order ends with the measurement's date and the
+// order the records were read in, so local and server archives list the same rows alike.
+struct MeasurementOrder {
+    enum class Column {
+        LineType,
+        Instrument,
+        Customer, // as RecordColumn::Customer
+        MeasuredAt,
+        Fuel,
+        Value, // the number of value `value` of the line (FirstNumberValue to LastNumberValue)
+        Draft,
+    };
+    Column column = Column::MeasuredAt;
+    int value = 0;
+    bool descending = false;
+};
+
+// The measurements of a record filter: the table rows of its records (MeasurementRow).
+struct MeasurementCount {
+    std::int64_t measurements = 0;
+    std::int64_t customers = 0; // different customer numbers among their records
+    bool tests = false;         // some of them are test measurements
+};
+
+struct ArchivedMeasurement {
+    std::int64_t record = 0;
+    MeasurementRow row;
+};
+
 struct ArchiveStats {
     std::int64_t records = 0;
     std::int64_t readouts = 0;
@@ -141,10 +170,19 @@ public:
     void forEachRecord(const RecordFilter& filter, RecordOrder order,
                        const std::function<void(const ArchivedRecord&)>& onRecord);
 
+    // The table rows of the records a filter takes, counted, and listed in the order asked from
+    // `offset`, at most `limit` (-1: all). Rows without the value sorted by come last.
+    MeasurementCount countMeasurements(const RecordFilter& filter);
+    std::vector<ArchivedMeasurement> listMeasurements(const RecordFilter& filter,
+                                                      MeasurementOrder order,
+                                                      std::int64_t offset = 0,
+                                                      std::int64_t limit = -1);
+
     ArchiveStats stats();
 
     // Checks the archive: the store's own integrity check, references, every readout complete,
-    // every record's lines against its identity. Answers the problems found; none when sound.
+    // every record's lines against its identity and its table rows. Answers the problems found;
+    // none when sound.
     std::vector<std::string> check();
 
 private:

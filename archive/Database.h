@@ -27,7 +27,7 @@ struct Text {
 struct Bytes {
     std::string_view value;
 };
-using SqlValue = std::variant<std::nullptr_t, std::int64_t, Text, Bytes>;
+using SqlValue = std::variant<std::nullptr_t, std::int64_t, double, Text, Bytes>;
 using Params = std::span<const SqlValue>;
 
 // One result row; its views are valid only during the row callback.
@@ -36,6 +36,7 @@ public:
     virtual ~SqlRow() = default;
     virtual bool isNull(int column) const = 0;
     virtual std::int64_t integer(int column) const = 0;
+    virtual double real(int column) const = 0;
     // A text or byte column as stored.
     virtual std::string_view bytes(int column) const = 0;
     std::string text(int column) const { return std::string(bytes(column)); }

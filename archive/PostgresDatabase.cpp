@@ -3,6 +3,8 @@
 #include <libpq-fe.h>
 #include <poll.h>
 
+#include <bit>
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -15,6 +17,7 @@ namespace {
 constexpr Oid Int2Type = 21;
 constexpr Oid Int4Type = 23;
 constexpr Oid Int8Type = 20;
+constexpr Oid Float8Type = 701;
 
 // How often the waits look at the clock while connecting.
 constexpr int WaitSliceMs = 100;
@@ -69,6 +72,16 @@ public:
         if (bits > 0 && bits < 64 && (value >> (bits - 1)) != 0)
             value |= ~std::uint64_t{0} << bits;
         return static_cast<std::int64_t>(value);
+    }
+    double real(int column) const override {
+        const std::string_view raw = bytes(column);
+        if (PQftype(result_, column) != Float8Type || raw.size() != sizeof(double))
+            return std::atof(std::string(raw).c_str());
+        // A binary double is the IEEE 754 pattern, big-endian.
+        std::uint64_t bits = 0;
+        for (unsigned char byte : raw)
+            bits = bits << 8 | byte;
+        return std::bit_cast<double>(bits);
     }
     std::string_view bytes(int column) const override {
         return {PQgetvalue(result_, row_, column),
@@ -139,6 +152,11 @@ void PostgresDatabase::send(std::string_view sql, Params params, bool rowByRow) 
             values[i] = nullptr;
         } else if (const auto* number = std::get_if<std::int64_t>(&params[i])) {
             texts[i] = std::to_string(*number);
+        } else if (const auto* real = std::get_if<double>(&params[i])) {
+            // Seventeen digits bring back the same double.
+            char text[32];
+            std::snprintf(text, sizeof text, "%.17g", *real);
+            texts[i] = text;
         } else if (const auto* text = std::get_if<Text>(&params[i])) {
             // In text form, so the server reads it as whatever type the statement needs.
             texts[i] = text->value;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 
 namespace ovena::archive {
@@ -12,6 +13,8 @@ namespace {
 
 constexpr int CustomerLine = 1;
 constexpr int MeasurementLine = 2;
+constexpr int DraftLine = 12;
+constexpr int DraftValue = 4;
 constexpr int FirstTestLine = 21;
 constexpr int LastTestLine = 23;
 
@@ -86,7 +89,64 @@ std::size_t utf8Sequence(std::string_view text) {
     return length;
 }
 
+bool isMeasurement(int type) {
+    return type == MeasurementLine || (type >= FirstTestLine && type <= LastTestLine);
+}
+
 } // namespace
+
+std::optional<double> numberValue(std::string_view value) {
+    const std::size_t start = value.find_first_of(",-.0123456789");
+    if (start == std::string_view::npos)
+        return std::nullopt;
+    std::string number(1, value[start] == ',' ? '.' : value[start]);
+    for (std::size_t i = start + 1;
+         i < value.size() && (value[i] == ',' || value[i] == '.' || isDigit(value[i])); ++i)
+        number += value[i] == ',' ? '.' : value[i];
+    double result = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), result,
+                                              std::chars_format::fixed);
+    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(result))
+        return std::nullopt;
+    return result;
+}
+
+std::vector<MeasurementRow> measurementRows(const RecordLines& lines) {
+    std::vector<MeasurementRow> rows;
+    // A customer line opened the last row and no measurement has filled it yet.
+    bool rowOpen = false;
+    std::optional<double> pendingDraft;
+    for (const std::string& line : lines) {
+        // Line types are read as the table reads them: the number the first item starts with.
+        const int type = leadingNumber(item(line, 0));
+        if (type == DraftLine) {
+            pendingDraft = numberValue(item(line, DraftValue));
+            continue;
+        }
+        if (type != CustomerLine && !isMeasurement(type))
+            continue;
+        if (type == CustomerLine || !rowOpen) {
+            MeasurementRow row;
+            row.position = static_cast<int>(rows.size());
+            row.lineType = CustomerLine;
+            rows.push_back(row);
+        }
+        rowOpen = type == CustomerLine;
+        if (rowOpen)
+            continue;
+        MeasurementRow& row = rows.back();
+        row.lineType = type;
+        row.measuredAt = isoDateTime(item(line, 1));
+        for (int k = FirstNumberValue; k <= LastNumberValue; ++k)
+            row.values[static_cast<std::size_t>(k)] = numberValue(item(line, k));
+        // Tests leave the draft to the measurement that follows them.
+        if (type == MeasurementLine) {
+            row.draft = pendingDraft;
+            pendingDraft.reset();
+        }
+    }
+    return rows;
+}
 
 std::optional<std::string> isoDateTime(std::string_view digits) {
     if (digits.size() != 10 || !std::all_of(digits.begin(), digits.end(), isDigit))

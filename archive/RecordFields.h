@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -30,6 +31,32 @@ struct RecordFields {
 
 // `fuelNames` holds fuel 1 first.
 RecordFields deriveFields(const RecordLines& lines, const std::vector<std::string>& fuelNames);
+
+// The values of a measurement or test line kept as numbers, by their number: value 3 (the air
+// temperature) to value 21 (NOx). Values 1 and 2 are the date and the fuel.
+inline constexpr int FirstNumberValue = 3;
+inline constexpr int LastNumberValue = 21;
+
+// One row of the table a record makes on its own: a row opens at each customer line and at each
+// measurement or test line that does not fill the row a customer line opened. So a record of a
+// customer, three tests and a measurement makes four rows.
+struct MeasurementRow {
+    int position = 0; // the row's place in the record's table, from 0
+    // The type of the line that filled the row (2 a measurement, 21 to 23 a test), or 1 for a
+    // row that only a customer line opened.
+    int lineType = 0;
+    std::optional<std::string> measuredAt; // as RecordFields::measuredAt
+    // values[k] is the number value k of the line holds; none where it holds no number.
+    std::array<std::optional<double>, LastNumberValue + 1> values;
+    // The draft a measurement line takes from the draft line before it; none for a test.
+    std::optional<double> draft;
+};
+
+std::vector<MeasurementRow> measurementRows(const RecordLines& lines);
+
+// The number a value holds, read as the table reads numbers: the first run of digits with its
+// sign and decimal point (or comma); none when the value holds no digit.
+std::optional<double> numberValue(std::string_view value);
 
 // The date and time of ten digits YYMMDDhhmm in ISO 8601; none when they are not a date.
 std::optional<std::string> isoDateTime(std::string_view digits);

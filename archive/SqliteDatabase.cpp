@@ -31,6 +31,7 @@ public:
     std::int64_t integer(int column) const override {
         return sqlite3_column_int64(statement_, column);
     }
+    double real(int column) const override { return sqlite3_column_double(statement_, column); }
     std::string_view bytes(int column) const override {
         const void* data = sqlite3_column_type(statement_, column) == SQLITE_TEXT
                                ? static_cast<const void*>(sqlite3_column_text(statement_, column))
@@ -139,6 +140,8 @@ void SqliteDatabase::run(sqlite3_stmt* statement, Params params, const RowHandle
             code = sqlite3_bind_null(statement, index);
         } else if (const auto* number = std::get_if<std::int64_t>(&params[i])) {
             code = sqlite3_bind_int64(statement, index, *number);
+        } else if (const auto* real = std::get_if<double>(&params[i])) {
+            code = sqlite3_bind_double(statement, index, *real);
         } else if (const auto* text = std::get_if<Text>(&params[i])) {
             // An empty view may have no data pointer; SQLite would read that as NULL.
             code =

@@ -1,5 +1,6 @@
 #include "archive/Sync.h"
 
+#include "archive/Measurements.h"
 #include "archive/Schema.h"
 #include "archive/Workstation.h"
 
@@ -158,11 +159,17 @@ std::int64_t sendBatch(Database& server, const Batch& batch) {
                    p.insert(p.end(), {Text{l.uid}, l.position, Bytes{l.digest}});
                });
 
-    // Every readout sent must be whole on the server, or nothing of the batch is kept.
     std::string uids = "{";
     for (const ReadoutRow& r : batch.readouts)
         uids += (uids.size() > 1 ? "," : "") + r.uid;
     uids += "}";
+    // The records new on the server get their table rows there.
+    const SqlValue batchReadouts[] = {Text{uids}};
+    addMissingMeasurementRows(
+        server, "r.first_readout IN (SELECT id FROM readout WHERE uid = ANY($1::text[]))",
+        batchReadouts);
+
+    // Every readout sent must be whole on the server, or nothing of the batch is kept.
     const std::int64_t incomplete = server.queryInteger(
         "SELECT count(*) FROM readout ro WHERE ro.uid = ANY($1::text[]) AND ro.record_count <>"
         " (SELECT count(*) FROM readout_record l WHERE l.readout = ro.id)",

@@ -129,10 +129,13 @@ TEST(ArchiveFile, TheCheckFindsDamage) {
     db.execute(
         "UPDATE record SET lines = CAST('1;9999' AS BLOB) WHERE customer = CAST('2' AS BLOB)");
     db.execute("DELETE FROM readout_record WHERE position = 2");
+    db.execute("DELETE FROM measurement WHERE record = (SELECT id FROM record"
+               " WHERE customer = CAST('1' AS BLOB))");
     const auto problems = archive.check();
     EXPECT_THAT(problems, testing::Contains(HasSubstr("do not match its identity")));
     EXPECT_THAT(problems, testing::Contains(HasSubstr("should hold 3 records and holds 2")));
     EXPECT_THAT(problems, testing::Contains(HasSubstr("is not in the readout that brought it")));
+    EXPECT_THAT(problems, testing::Contains(HasSubstr("its table rows do not match its lines")));
 }
 
 } // namespace

@@ -38,6 +38,19 @@ std::vector<std::string> contents(Archive& archive) {
     return all;
 }
 
+// Every table row with its date and values, in the store's order.
+std::vector<std::string> tableRows(Archive& archive) {
+    std::vector<std::string> rows;
+    for (const ArchivedMeasurement& m : archive.listMeasurements({}, {})) {
+        std::string row = std::to_string(m.row.position) + ":" + std::to_string(m.row.lineType) +
+                          ":" + m.row.measuredAt.value_or("-");
+        for (const std::optional<double>& value : m.row.values)
+            row += value ? ";" + std::to_string(*value) : ";-";
+        rows.push_back(row + (m.row.draft ? ";" + std::to_string(*m.row.draft) : ";-"));
+    }
+    return rows;
+}
+
 TEST_F(ArchiveSync, OnlyWhatTheServerLacksIsSentAndBothListTheSame) {
     Archive local = Archive::openFile(archiveFile(), true);
     const std::string hostile("1;\0'\";--\x80\xFF", 12);
@@ -53,6 +66,7 @@ TEST_F(ArchiveSync, OnlyWhatTheServerLacksIsSentAndBothListTheSame) {
     EXPECT_EQ(first.records, 4);
     EXPECT_EQ(first.newRecords, 4);
     EXPECT_EQ(contents(remote), contents(local));
+    EXPECT_EQ(tableRows(remote), tableRows(local));
     EXPECT_EQ(remote.stats().readouts, 2);
     EXPECT_THAT(remote.check(), testing::IsEmpty());
 
@@ -66,6 +80,7 @@ TEST_F(ArchiveSync, OnlyWhatTheServerLacksIsSentAndBothListTheSame) {
     EXPECT_EQ(third.readouts, 1);
     EXPECT_EQ(third.newRecords, 2);
     EXPECT_EQ(contents(remote), contents(local));
+    EXPECT_EQ(tableRows(remote), tableRows(local));
     const ArchiveStats stats = local.stats();
     EXPECT_FALSE(stats.lastSync.empty());
     EXPECT_EQ(stats.lastSyncServer, remote.location());

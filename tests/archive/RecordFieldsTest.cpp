@@ -30,6 +30,49 @@ TEST(RecordFields, CustomerDateFuelAndTypesComeFromTheFirstLinesThatHoldThem) {
     EXPECT_EQ(f.fuel, "");
 }
 
+// Row by row: line type, date, a few values and the draft.
+std::vector<std::string> describe(const std::vector<MeasurementRow>& rows) {
+    std::vector<std::string> texts;
+    const auto number = [](const std::optional<double>& v) {
+        return v ? std::to_string(*v).substr(0, std::to_string(*v).find('.') + 2) : "-";
+    };
+    for (const MeasurementRow& r : rows)
+        texts.push_back(std::to_string(r.position) + " " + std::to_string(r.lineType) + " " +
+                        r.measuredAt.value_or("-") + " " + number(r.values[3]) + " " +
+                        number(r.values[21]) + " " + number(r.draft));
+    return texts;
+}
+
+TEST(RecordFields, ARecordsRowsAreTheRowsItsTableHas) {
+    // A customer, a draft, three tests and the measurement that takes the draft: four rows, the
+    // first filling the customer's.
+    EXPECT_THAT(
+        describe(measurementRows({"1;4711", "12;2312241528;11.8;0.4;12.2", "21;2312241529;3;1",
+                                  "22;2312241530;3;2,5", "23;2312241531;3;-3", "99;ignored",
+                                  "2;2312241532;3;18.3" + std::string(17, ';') + ";112"})),
+        testing::ElementsAre("0 21 2023-12-24T15:29 1.0 - -", "1 22 2023-12-24T15:30 2.5 - -",
+                             "2 23 2023-12-24T15:31 -3.0 - -",
+                             "3 2 2023-12-24T15:32 18.3 112.0 12.2"));
+    // A second measurement has a row of its own and no draft; a customer line that no
+    // measurement follows keeps a row of its own; a measurement before any customer line too.
+    EXPECT_THAT(describe(measurementRows({"2;x;1;5", "1;1", "2;2401011200;1;7", "2;;1;8", "1;2",
+                                          "1;3", "12;;;;4", "21;;;9", "2;;;"})),
+                testing::ElementsAre("0 2 - 5.0 - -", "1 2 2024-01-01T12:00 7.0 - -",
+                                     "2 2 - 8.0 - -", "3 1 - - - -", "4 21 - 9.0 - -",
+                                     "5 2 - - - 4.0"));
+    EXPECT_TRUE(measurementRows({"12;1;2;3;4", "X"}).empty());
+}
+
+TEST(RecordFields, ValuesAreReadAsTheTableReadsNumbers) {
+    EXPECT_EQ(numberValue("12.5"), 12.5);
+    EXPECT_EQ(numberValue("12,5"), 12.5);
+    EXPECT_EQ(numberValue(" -3.0 ppm"), -3.0);
+    EXPECT_EQ(numberValue("007"), 7.0);
+    EXPECT_EQ(numberValue(".5"), 0.5);
+    for (const char* none : {"", "   ", "---", "-", "1.2.3", "abc"})
+        EXPECT_EQ(numberValue(none), std::nullopt) << none;
+}
+
 TEST(RecordFields, OnlyRealDatesBecomeIsoTexts) {
     EXPECT_EQ(isoDateTime("9912312359"), "2099-12-31T23:59");
     for (const char* bad : {"2313241530", "2312001530", "2312322400", "2312241560", "231224153",
