@@ -49,9 +49,9 @@ class Conditions {
 public:
     Conditions(const RecordFilter& filter, Dialect dialect) {
         if (filter.customer)
-            add("r.customer = $", Bytes{*filter.customer});
+            match("r.customer", *filter.customer, filter.beginnings, customerEnd_);
         if (filter.instrument)
-            add("r.instrument_serial = $", Bytes{*filter.instrument});
+            match("r.instrument_serial", *filter.instrument, filter.beginnings, instrumentEnd_);
         if (filter.fuel)
             add("r.fuel = $", Bytes{*filter.fuel});
         if (filter.from) {
@@ -98,8 +98,27 @@ private:
         params.push_back(value);
     }
 
+    // The column equals the text, or begins with it: lies from the text up to the first text
+    // beyond all that begin with it (its last byte below 0xFF raised by one), so an index serves.
+    void match(std::string_view column, const std::string& text, bool beginning, std::string& end) {
+        if (!beginning) {
+            add(std::string(column) + " = $", Bytes{text});
+            return;
+        }
+        if (text.empty())
+            return;
+        add(std::string(column) + " >= $", Bytes{text});
+        end = text;
+        while (!end.empty() && static_cast<unsigned char>(end.back()) == 0xFF)
+            end.pop_back();
+        if (end.empty())
+            return;
+        end.back() = static_cast<char>(static_cast<unsigned char>(end.back()) + 1);
+        add(std::string(column) + " < $", Bytes{end});
+    }
+
     std::vector<std::string> parts_;
-    std::string from_, to_, ids_;
+    std::string from_, to_, ids_, customerEnd_, instrumentEnd_;
 };
 
 std::string orderBy(RecordOrder order) {
@@ -371,6 +390,13 @@ std::vector<ArchivedMeasurement> Archive::listMeasurements(const RecordFilter& f
         m.row.draft = real(row, column);
     });
     return rows;
+}
+
+std::vector<std::string> Archive::fuels() {
+    std::vector<std::string> names;
+    db_->query("SELECT DISTINCT fuel FROM record ORDER BY fuel", {},
+               [&](const SqlRow& row) { names.push_back(row.text(0)); });
+    return names;
 }
 
 ArchiveStats Archive::stats() {

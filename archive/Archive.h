@@ -52,6 +52,9 @@ struct RecordFilter {
     std::optional<std::string> to;
     // Only these records (a selection in a view).
     std::optional<std::vector<std::int64_t>> ids;
+    // The customer and instrument texts match every text that begins with them, as a search
+    // field finds while it is typed.
+    bool beginnings = false;
 };
 
 // Checks a date bound of a filter; answers it in the archive's form ("2024-05-01T00:00", or
@@ -177,6 +180,9 @@ public:
                                                       MeasurementOrder order,
                                                       std::int64_t offset = 0,
                                                       std::int64_t limit = -1);
+
+    // The fuel names of the records, each once, in byte order.
+    std::vector<std::string> fuels();
 
     ArchiveStats stats();
 

@@ -71,12 +71,11 @@ void addMeasurementRows(Database& db, const std::vector<RecordToIndex>& records)
 void addMissingMeasurementRows(Database& db, std::string_view condition, Params params) {
     std::vector<SqlValue> values(params.begin(), params.end());
     const std::string after = "$" + std::to_string(values.size() + 1);
-    const std::string sql =
-        "SELECT r.id, r.lines FROM record r WHERE r.id > " + after +
-        (condition.empty() ? "" : " AND " + std::string(condition)) +
-        " AND NOT EXISTS (SELECT 1 FROM measurement m WHERE m.record = r.id)"
-        " ORDER BY r.id LIMIT " +
-        std::to_string(RecordsPerBatch);
+    const std::string sql = "SELECT r.id, r.lines FROM record r WHERE r.id > " + after +
+                            (condition.empty() ? "" : " AND " + std::string(condition)) +
+                            " AND NOT EXISTS (SELECT 1 FROM measurement m WHERE m.record = r.id)"
+                            " ORDER BY r.id LIMIT " +
+                            std::to_string(RecordsPerBatch);
     values.push_back(std::int64_t{0});
     for (;;) {
         std::vector<RecordToIndex> records;

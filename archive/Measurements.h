@@ -24,7 +24,6 @@ void addMeasurementRows(Database& db, const std::vector<RecordToIndex>& records)
 
 // Adds the rows of the records that have none yet and meet `condition` (SQL on the record as
 // "r", with `params` as $1, ...; empty for every record).
-void addMissingMeasurementRows(Database& db, std::string_view condition = {},
-                               Params params = {});
+void addMissingMeasurementRows(Database& db, std::string_view condition = {}, Params params = {});
 
 } // namespace ovena::archive

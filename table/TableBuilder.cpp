@@ -44,20 +44,12 @@ public:
           firstDataColumn_(1 + ticked(FieldSerialNo) + ticked(FieldCustomerNo)) {}
 
     void writeHeadings(bool hasTestRecords) {
-        if (hasTestRecords)
-            grid_.SetCell(0, 0, std::string(TestTableLabel));
-        const bool withUnits = settings_.CBDimension.Checked;
-        int column = 0;
-        for (std::size_t i = 0; i < FieldCount; ++i) {
-            if (!settings_.Listboxfields.Checked[i])
-                continue;
-            ++column;
-            grid_.SetColCount(column + 2);
-            std::string heading(hasTestRecords ? TestFieldHeadings[i] : FieldHeadings[i]);
-            if (withUnits)
-                heading.append("  ").append(FieldUnits[i]);
-            grid_.SetCell(column, 0, std::move(heading));
-        }
+        std::vector<std::string> headings = TableHeadings(settings_, hasTestRecords);
+        // One empty column follows the last field's; without a field the count stays.
+        if (headings.size() > 1)
+            grid_.SetColCount(static_cast<int>(headings.size()) + 1);
+        for (std::size_t column = hasTestRecords ? 0 : 1; column < headings.size(); ++column)
+            grid_.SetCell(static_cast<int>(column), 0, std::move(headings[column]));
     }
 
     void addLine(const std::string& line) {
@@ -135,10 +127,11 @@ private:
         }
 
         if (efficiencyColumn >= 0) {
-            const double qa = TextToFloat(values[FieldTokenMap[FieldEfficiency]]);
-            if (qa >= LeastLossForEfficiency)
+            const std::optional<double> efficiency =
+                EfficiencyFromLoss(TextToFloat(values[FieldTokenMap[FieldEfficiency]]));
+            if (efficiency)
                 grid_.SetCell(efficiencyColumn, row_,
-                              ApplyDecimalDelimiter(FloatToText(100.0 - qa, 0, 1), decimalChar_));
+                              ApplyDecimalDelimiter(FloatToText(*efficiency, 0, 1), decimalChar_));
         }
 
         // Test measurements leave the draft to the measurement that follows them.
@@ -175,6 +168,25 @@ private:
 };
 
 } // namespace
+
+std::vector<std::string> TableHeadings(const OutputSettings& settings, bool hasTestRecords) {
+    std::vector<std::string> headings{hasTestRecords ? std::string(TestTableLabel) : ""};
+    for (std::size_t i = 0; i < FieldCount; ++i) {
+        if (!settings.Listboxfields.Checked[i])
+            continue;
+        std::string heading(hasTestRecords ? TestFieldHeadings[i] : FieldHeadings[i]);
+        if (settings.CBDimension.Checked)
+            heading.append("  ").append(FieldUnits[i]);
+        headings.push_back(std::move(heading));
+    }
+    return headings;
+}
+
+std::optional<double> EfficiencyFromLoss(double qa) {
+    if (qa < LeastLossForEfficiency)
+        return std::nullopt;
+    return 100.0 - qa;
+}
 
 char DecimalChar(const OutputSettings& settings) {
     return settings.RadioGroup3.ItemIndex == 1 ? '.' : ',';

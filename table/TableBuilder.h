@@ -4,8 +4,10 @@
 #include "table/OutputSettings.h"
 
 #include <array>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ovena {
 
@@ -32,6 +34,16 @@ std::string ApplyDecimalDelimiter(std::string_view text, char decimalChar);
 // "Date Time format" (0 to 4; any other number renders as layout 0), with two blanks between
 // date and time. A shorter text gives shorter parts.
 std::string FormatDateTimeField(std::string_view text, int layout, bool twoDigitYear);
+
+// The texts of the heading row: the label column's ("Prova" when the records hold test
+// measurements, else empty), then the heading of each ticked field in catalogue order (the test
+// heading when the records hold tests), followed by two blanks and its unit when "Insert units"
+// is ticked.
+std::vector<std::string> TableHeadings(const OutputSettings& settings, bool hasTestRecords);
+
+// The efficiency a flue-gas loss Qa gives: 100 minus Qa; none when Qa is below 0.1, as no loss
+// was measured.
+std::optional<double> EfficiencyFromLoss(double qa);
 
 // Empties every cell; the row and column counts stay.
 void ClearTable(StringGrid& grid);

@@ -19,13 +19,14 @@ using Column = MeasurementOrder::Column;
 
 // A record with three tests and a measurement: four rows.
 std::string testedRecord(const std::string& customer, const std::string& date) {
-    return "1;" + customer + "|21;" + date + ";1;10|22;" + date + ";1;11|23;" + date +
-           ";1;12|2;" + date + ";1;13";
+    return "1;" + customer + "|21;" + date + ";1;10|22;" + date + ";1;11|23;" + date + ";1;12|2;" +
+           date + ";1;13";
 }
 
 // Each row as "record's customer/position", in the order listed.
-std::vector<std::string> rowsOf(Archive& archive, const RecordFilter& filter, MeasurementOrder order,
-                                std::int64_t offset = 0, std::int64_t limit = -1) {
+std::vector<std::string> rowsOf(Archive& archive, const RecordFilter& filter,
+                                MeasurementOrder order, std::int64_t offset = 0,
+                                std::int64_t limit = -1) {
     std::map<std::int64_t, std::string> customerOf;
     for (const RecordSummary& r : archive.listRecords({}, {}))
         customerOf[r.id] = r.customer;
@@ -36,11 +37,12 @@ std::vector<std::string> rowsOf(Archive& archive, const RecordFilter& filter, Me
 }
 
 TEST_P(BothStores, MeasurementsAreCountedSortedAndPagedInTheStore) {
+    archive->store(readoutOf("64000001"), recordsOf({customerRecord("100", "2312241530", 1, "18.3"),
+                                                     customerRecord("9", "2312251000", 2, "7,5"),
+                                                     testedRecord("9", "2312260800"), "1;77",
+                                                     customerRecord("", "2312270900", 1, "-")}));
     archive->store(readoutOf("64000001"),
-                   recordsOf({customerRecord("100", "2312241530", 1, "18.3"),
-                              customerRecord("9", "2312251000", 2, "7,5"), testedRecord("9", "2312260800"),
-                              "1;77", customerRecord("", "2312270900", 1, "-")}));
-    archive->store(readoutOf("64000001"), recordsOf({customerRecord("100", "2312241530", 1, "18.3")}));
+                   recordsOf({customerRecord("100", "2312241530", 1, "18.3")}));
 
     // Records read again add no rows; a customer line alone is a row; an empty customer number
     // is no customer.
@@ -91,6 +93,35 @@ TEST_P(BothStores, MeasurementsAreCountedSortedAndPagedInTheStore) {
     EXPECT_EQ(first[0].row.draft, 12.2);
 
     EXPECT_THROW(archive->listMeasurements({}, {Column::Value, 2, false}), ArchiveError);
+}
+
+TEST_P(BothStores, SearchFieldsFindTheTextsThatBeginWithWhatIsTyped) {
+    archive->store(
+        readoutOf("64000001", {"Heiz\xF6l EL", "Erdgas H", "Holz"}),
+        recordsOf({customerRecord("4711", "2312241530", 3), customerRecord("471", "2312241531"),
+                   customerRecord("48", "2312241532"), customerRecord("4\xFF", "2312241533"),
+                   customerRecord("\xFF\xFF", "2312241534", 2),
+                   customerRecord("5", "2312241535")}));
+    archive->store(readoutOf("64100002"), recordsOf({customerRecord("4712", "2312241536")}));
+    const auto found = [&](const std::string& customer, const std::string& instrument = "") {
+        RecordFilter filter;
+        filter.customer = customer;
+        filter.instrument = instrument;
+        filter.beginnings = true;
+        std::vector<std::string> customers;
+        for (const RecordSummary& r : archive->listRecords(filter, {}))
+            customers.push_back(r.customer);
+        return customers;
+    };
+    EXPECT_THAT(found("47"), ElementsAre("4711", "471", "4712"));
+    EXPECT_THAT(found("47", "640"), ElementsAre("4711", "471"));
+    EXPECT_THAT(found("4\xFF"), ElementsAre("4\xFF"));
+    EXPECT_THAT(found("\xFF"), ElementsAre("\xFF\xFF"));
+    EXPECT_EQ(found("").size(), 7u);
+    EXPECT_THAT(found("", "6410"), ElementsAre("4712"));
+    EXPECT_THAT(found("4%"), testing::IsEmpty());
+
+    EXPECT_THAT(archive->fuels(), ElementsAre("Erdgas H", "Heiz\xF6l EL", "Holz"));
 }
 
 TEST(MeasurementRows, AnArchiveOfTheFirstSchemaGetsItsRowsWhenOpened) {
