@@ -53,7 +53,7 @@ std::vector<std::string> tableRows(Archive& archive) {
 
 TEST_F(ArchiveSync, OnlyWhatTheServerLacksIsSentAndBothListTheSame) {
     Archive local = Archive::openFile(archiveFile(), true);
-    const std::string hostile("1;\0'\";--\x80\xFF", 12);
+    const std::string hostile("1;\0'\";--\x80\xFF", 10);
     local.store(readoutOf("64000001"),
                 recordsOf({customerRecord("1", "2312241530"), customerRecord("2", "2312241600"),
                            hostile + "|" + std::string(10000, '\xE4')}));
