@@ -1,6 +1,7 @@
 #include "TDAMain.h"
 
 #include "app/About.h"
+#include "app/FormArchive.h"
 #include "app/MInfo.h"
 #include "app/ProgramFile.h"
 #include "link/Funcs.h"
@@ -86,6 +87,8 @@ void TFormMain::Close() {
     if (Busy)
         return;
     FormClose();
+    if (ArchiveWindow && ArchiveWindow->Visible)
+        ArchiveWindow->Close();
     std::string error;
     FormStorage1.Placement.Visible = Visible;
     if (!FormStorage1.Save(&error))
@@ -160,6 +163,16 @@ void TFormMain::BtKonfigClick() {
     SelectPort();
     ConfigVisited = true;
     changed();
+}
+
+void TFormMain::BtArchiveClick() {
+    if (ArchiveWindow)
+        ArchiveWindow->Open();
+}
+
+void TFormMain::TableSettingsChanged() {
+    if (ArchiveWindow && ArchiveWindow->Visible)
+        ArchiveWindow->SettingsChanged();
 }
 
 void TFormMain::BtHelpClick() {

@@ -18,6 +18,7 @@
 
 namespace ovena {
 
+class TFormArchive;
 class TFormKomm;
 class TFormMInfo;
 
@@ -62,6 +63,7 @@ public:
     SpeedItem BtHelp{"Help text", "Help", "Call Help text"};
     SpeedItem SpItReaddata{"TEV640", "Getdata", "Switch to data export functions"};
     SpeedItem BtKonfig{"Configuration", "", "Switch do configuration controls"};
+    SpeedItem BtArchive{"Archive", "", "Browse the measurements kept from every readout"};
 
     // The page control; its tabs are hidden so that only the command bar switches pages.
     TabSheet ActivePage = TabSheet::TabIntro;
@@ -111,6 +113,12 @@ public:
     void RxSpeedButton1Click();
     void SpItReaddataClick();
     void BtKonfigClick();
+    // Opens the archive window (set by the program), which stays usable beside this one.
+    void BtArchiveClick();
+    TFormArchive* ArchiveWindow = nullptr;
+    // The configuration page changed a field's tick mark or a format: the archive window's
+    // table follows at once.
+    void TableSettingsChanged();
     void BtHelpClick();
     void btCloseClick();
     // The header check boxes, after the view set their tick mark: the export options follow.

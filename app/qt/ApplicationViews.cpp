@@ -1,6 +1,7 @@
 #include "ApplicationViews.h"
 
 #include "app/qt/AboutView.h"
+#include "app/qt/ArchiveView.h"
 #include "app/qt/ExportChoiceView.h"
 #include "app/qt/ExportProgressView.h"
 #include "app/qt/MInfoView.h"
@@ -15,6 +16,7 @@ void registerApplicationViews(QtUiServices& ui) {
     ui.registerView<TFormMain, MainView>();
     ui.registerView<TFormMInfo, MInfoView>();
     ui.registerView<TAboutBox, AboutView>();
+    ui.registerView<TFormArchive, ArchiveView>();
     ui.registerView<TExportChoiceForm, ExportChoiceView>();
     ui.registerTransientView<TProgressForm, ExportProgressView>();
 }

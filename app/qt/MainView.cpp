@@ -69,11 +69,13 @@ MainView::MainView(TFormMain& form, QtUiServices&)
         {&form.btClose, QStyle::SP_DialogCloseButton},
         {&form.BtHelp, QStyle::SP_DialogHelpButton},
         {&form.SpItReaddata, QStyle::SP_DriveHDIcon},
-        {&form.BtKonfig, QStyle::SP_FileDialogDetailedView}};
-    const char* names[] = {"btClose", "BtHelp", "SpItReaddata", "BtKonfig"};
+        {&form.BtKonfig, QStyle::SP_FileDialogDetailedView},
+        {&form.BtArchive, QStyle::SP_FileDialogContentsView}};
+    const char* names[] = {"btClose", "BtHelp", "SpItReaddata", "BtKonfig", "BtArchive"};
     void (TFormMain::*handlers[])() = {&TFormMain::btCloseClick, &TFormMain::BtHelpClick,
-                                       &TFormMain::SpItReaddataClick, &TFormMain::BtKonfigClick};
-    for (int i = 0; i < 4; ++i) {
+                                       &TFormMain::SpItReaddataClick, &TFormMain::BtKonfigClick,
+                                       &TFormMain::BtArchiveClick};
+    for (int i = 0; i < 5; ++i) {
         SpeedItem* item = items[i].first;
         auto* button = new QToolButton(speedBar);
         button->setObjectName(QString::fromLatin1(names[i]));
@@ -220,6 +222,7 @@ QWidget* MainView::buildConfigPage() {
                          if (row >= 0 && row < static_cast<int>(form_.Listboxfields.Checked.size()))
                              form_.Listboxfields.Checked[static_cast<std::size_t>(row)] =
                                  item->checkState() == Qt::Checked;
+                         form_.TableSettingsChanged();
                      });
 
     buildCheckBox(page, form_.cbsvers, "cbsvers", QRect(370, 52, 128, 18),
@@ -247,8 +250,10 @@ void MainView::buildRadioGroup(QWidget* page, RadioGroup& group, const char* nam
         button->setGeometry(8 + column * width, 18 + row * 18, width, 17);
         buttons->addButton(button, static_cast<int>(i));
     }
-    QObject::connect(buttons, &QButtonGroup::idClicked, box,
-                     [&group](int index) { group.ItemIndex = index; });
+    QObject::connect(buttons, &QButtonGroup::idClicked, box, [&form = form_, &group](int index) {
+        group.ItemIndex = index;
+        form.TableSettingsChanged();
+    });
     radioGroups_.emplace_back(buttons, &group);
 }
 
@@ -261,6 +266,7 @@ void MainView::buildCheckBox(QWidget* parent, CheckBox& box, const char* name, c
                      [&form = form_, &box, handler](bool checked) {
                          box.Checked = checked;
                          (form.*handler)();
+                         form.TableSettingsChanged();
                      });
     checkBoxes_.emplace_back(check, &box);
 }

@@ -1,0 +1,253 @@
+#include "app/FormArchive.h"
+
+#include "archive/Workstation.h"
+#include "platform/SettingsStore.h"
+#include "platform/UiServices.h"
+#include "table/TableBuilder.h"
+
+#include <algorithm>
+#include <map>
+
+namespace ovena {
+
+namespace {
+
+using archive::MeasurementOrder;
+
+constexpr std::string_view PlaceKey = "Software\\TEV\\Ovena\\ArchiveWindow";
+// Rows read from the store at a time, and pages kept: a screenful or two of rows each, a few
+// screens back and forth.
+constexpr std::int64_t PageRows = 200;
+constexpr std::size_t PagesKept = 8;
+
+MeasurementOrder fieldOrder(int field) {
+    switch (field) {
+    case FieldSerialNo:
+        return {MeasurementOrder::Column::Instrument};
+    case FieldCustomerNo:
+        return {MeasurementOrder::Column::Customer};
+    case FieldDateTime:
+        return {MeasurementOrder::Column::MeasuredAt};
+    case FieldFuel:
+        return {MeasurementOrder::Column::Fuel};
+    case FieldDraft:
+        return {MeasurementOrder::Column::Draft};
+    default:
+        return {MeasurementOrder::Column::Value, FieldTokenMap[static_cast<std::size_t>(field)]};
+    }
+}
+
+std::string counted(std::int64_t n, const char* one, const char* many) {
+    return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+std::optional<std::string> given(const std::string& text) {
+    return text.empty() ? std::nullopt : std::optional<std::string>(text);
+}
+
+} // namespace
+
+TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, const OutputSettings& settings,
+                           Opener open)
+    : ui_(ui), store_(store), settings_(settings), open_(std::move(open)) {
+    if (!open_)
+        open_ = [] { return archive::Archive::openFile(archive::defaultArchiveFile(), true); };
+    Caption = "Archive";
+    ClientWidth = 900;
+    ClientHeight = 640;
+    makeColumns();
+}
+
+void TFormArchive::Open() {
+    if (!Visible)
+        loadPlace();
+    ensureOpen();
+    Visible = true;
+    recount();
+    ui_.showForm(*this);
+}
+
+void TFormArchive::Close() {
+    savePlace();
+    Visible = false;
+    ui_.hideForm(*this);
+}
+
+void TFormArchive::ensureOpen() {
+    if (archive_)
+        return;
+    try {
+        archive_.emplace(open_());
+        Fuels = archive_->fuels();
+    } catch (const archive::ArchiveError& e) {
+        archive_.reset();
+        Fuels.clear();
+        CountText = e.what();
+    }
+}
+
+archive::RecordFilter TFormArchive::Filter() const {
+    archive::RecordFilter filter;
+    filter.customer = given(CustomerFilter);
+    filter.instrument = given(InstrumentFilter);
+    filter.from = given(FromFilter);
+    filter.to = given(ToFilter);
+    filter.fuel = given(FuelFilter);
+    filter.beginnings = true;
+    return filter;
+}
+
+void TFormArchive::FilterChanged() {
+    recount();
+}
+
+void TFormArchive::SettingsChanged() {
+    pages_.clear();
+    makeColumns();
+    ++TableVersion;
+    changed();
+}
+
+void TFormArchive::SortBy(int column, bool descending) {
+    if (column < 0 || column >= static_cast<int>(columns_.size()))
+        return;
+    const ArchiveColumn& chosen = columns_[static_cast<std::size_t>(column)];
+    order_ = chosen.Order;
+    order_.descending = descending != chosen.Reversed;
+    pages_.clear();
+    ++TableVersion;
+    changed();
+}
+
+void TFormArchive::recount() {
+    pages_.clear();
+    count_ = {};
+    if (archive_) {
+        try {
+            count_ = archive_->countMeasurements(Filter());
+            CountText = counted(count_.measurements, "measurement", "measurements") + " of " +
+                        counted(count_.customers, "customer", "customers");
+        } catch (const archive::ArchiveError& e) {
+            CountText = e.what();
+        }
+    }
+    makeColumns();
+    ++TableVersion;
+    changed();
+}
+
+void TFormArchive::makeColumns() {
+    std::vector<std::string> headings = TableHeadings(settings_, count_.tests);
+    columns_.clear();
+    gridColumns_.clear();
+    if (count_.tests) {
+        columns_.push_back({std::move(headings[0]), {MeasurementOrder::Column::LineType}});
+        gridColumns_.push_back(0);
+    }
+    std::size_t next = 1;
+    for (int field = 0; field < FieldCount; ++field) {
+        if (!settings_.Listboxfields.Checked[static_cast<std::size_t>(field)])
+            continue;
+        gridColumns_.push_back(static_cast<int>(next));
+        columns_.push_back({std::move(headings[next++]), fieldOrder(field), field == FieldEfficiency});
+    }
+}
+
+const std::vector<std::string>& TFormArchive::Row(std::int64_t row) {
+    static const std::vector<std::string> none;
+    if (row < 0 || row >= count_.measurements)
+        return none;
+    const Page& p = page(row);
+    const auto index = static_cast<std::size_t>(row - p.first);
+    return index < p.rows.size() ? p.rows[index] : none;
+}
+
+std::int64_t TFormArchive::RecordOfRow(std::int64_t row) {
+    if (row < 0 || row >= count_.measurements)
+        return 0;
+    const Page& p = page(row);
+    const auto index = static_cast<std::size_t>(row - p.first);
+    return index < p.records.size() ? p.records[index] : 0;
+}
+
+const TFormArchive::Page& TFormArchive::page(std::int64_t row) {
+    const std::int64_t first = row - row % PageRows;
+    const auto found = std::find_if(pages_.begin(), pages_.end(),
+                                    [first](const Page& p) { return p.first == first; });
+    if (found != pages_.end()) {
+        pages_.splice(pages_.begin(), pages_, found);
+    } else {
+        pages_.push_front(readPage(first));
+        if (pages_.size() > PagesKept)
+            pages_.pop_back();
+    }
+    return pages_.front();
+}
+
+// Each row's cells are the cells of its row in the table its record makes on its own, built by
+// the table builder, so the window shows exactly what an export of the record holds.
+TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
+    Page result;
+    result.first = first;
+    if (!archive_)
+        return result;
+    try {
+        const std::vector<archive::ArchivedMeasurement> measurements =
+            archive_->listMeasurements(Filter(), order_, first, PageRows);
+        archive::RecordFilter records;
+        records.ids.emplace();
+        for (const archive::ArchivedMeasurement& m : measurements)
+            records.ids->push_back(m.record);
+        std::map<std::int64_t, StringGrid> tables;
+        archive_->forEachRecord(records, {}, [&](const archive::ArchivedRecord& record) {
+            FuelNameTable fuelNames;
+            const std::vector<std::string>& names = record.fuelNames;
+            const int fuelCount = std::min(static_cast<int>(names.size()), MaxFuels);
+            for (int i = 0; i < fuelCount; ++i)
+                fuelNames[static_cast<std::size_t>(i + 1)] = names[static_cast<std::size_t>(i)];
+            Memo lines;
+            lines.Lines = record.lines;
+            BuildTable(lines, record.summary.instrumentSerial, fuelNames, fuelCount, settings_,
+                       tables[record.summary.id]);
+        });
+        for (const archive::ArchivedMeasurement& m : measurements) {
+            const StringGrid& grid = tables[m.record];
+            std::vector<std::string> cells;
+            cells.reserve(gridColumns_.size());
+            for (const int column : gridColumns_)
+                cells.push_back(grid.Cell(column, m.row.position + 1));
+            result.records.push_back(m.record);
+            result.rows.push_back(std::move(cells));
+        }
+    } catch (const archive::ArchiveError& e) {
+        CountText = e.what();
+    }
+    return result;
+}
+
+void TFormArchive::loadPlace() {
+    const auto number = [&](std::string_view name, int& value) {
+        if (const auto stored = store_.readInteger(PlaceKey, name))
+            value = static_cast<int>(*stored);
+    };
+    number("Left", WindowLeft);
+    number("Top", WindowTop);
+    number("Width", WindowWidth);
+    number("Height", WindowHeight);
+    int maximized = WindowMaximized ? 1 : 0;
+    number("Maximized", maximized);
+    WindowMaximized = maximized != 0;
+}
+
+void TFormArchive::savePlace() {
+    if (WindowWidth <= 0 || WindowHeight <= 0)
+        return;
+    store_.createKey(PlaceKey);
+    store_.writeInteger(PlaceKey, "Left", static_cast<std::uint32_t>(WindowLeft));
+    store_.writeInteger(PlaceKey, "Top", static_cast<std::uint32_t>(WindowTop));
+    store_.writeInteger(PlaceKey, "Width", static_cast<std::uint32_t>(WindowWidth));
+    store_.writeInteger(PlaceKey, "Height", static_cast<std::uint32_t>(WindowHeight));
+    store_.writeInteger(PlaceKey, "Maximized", WindowMaximized ? 1 : 0);
+}
+
+} // namespace ovena

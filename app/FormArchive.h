@@ -1,0 +1,117 @@
+#pragma once
+
+#include "archive/Archive.h"
+#include "platform/Form.h"
+#include "table/OutputSettings.h"
+
+#include <cstdint>
+#include <functional>
+#include <list>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ovena {
+
+class SettingsStore;
+class UiServices;
+
+// A column of the archive window's table: its heading and what sorting by it sorts.
+struct ArchiveColumn {
+    std::string Heading; // Windows-1252
+    archive::MeasurementOrder Order;
+    // Sorting ascending sorts the store's values descending (the efficiency falls as the loss
+    // it is computed from rises).
+    bool Reversed = false;
+};
+
+// The archive window: the measurements of every readout kept, found by customer, instrument,
+// date and fuel, shown as the table an export of them would hold (the columns and formats of the
+// configuration page). The table is a window onto the store: rows are counted, sorted and read
+// there, page by page as they are shown, so any number of records stays quick.
+class TFormArchive : public Form {
+public:
+    using Opener = std::function<archive::Archive()>;
+
+    // `settings` are the configuration page's; `open` opens the archive shown (by default the
+    // workstation's archive file, created when missing).
+    TFormArchive(UiServices& ui, SettingsStore& store, const OutputSettings& settings,
+                 Opener open = {});
+
+    // The filters as typed (Windows-1252): customer number and instrument serial match what
+    // begins with them; dates "YYYY-MM-DD" or "YYYY-MM-DDThh:mm"; an empty text takes all.
+    std::string CustomerFilter;
+    std::string InstrumentFilter;
+    std::string FromFilter;
+    std::string ToFilter;
+    std::string FuelFilter;
+    // The fuel names in the archive, for the fuel filter's choices.
+    std::vector<std::string> Fuels;
+
+    // "N measurements of M customers", or why the filter finds nothing (one line).
+    std::string CountText;
+
+    // Where the window stands; a zero width leaves the place to the window system.
+    int WindowLeft = 0;
+    int WindowTop = 0;
+    int WindowWidth = 0;
+    int WindowHeight = 0;
+    bool WindowMaximized = false;
+
+    // Opens the archive, restores the window's place and shows the measurements; the window
+    // shows again when it is open already.
+    void Open();
+    // Keeps the window's place in the settings store and hides the window.
+    void Close();
+
+    // A filter text changed: the rows and the count follow.
+    void FilterChanged();
+    // The configuration page changed the fields or formats: the table follows.
+    void SettingsChanged();
+    // Sorts by the column (from 0); the order of the rows shown so far starts anew.
+    void SortBy(int column, bool descending);
+
+    // Counts the changes of the rows or columns (filter, sort, settings), so a view knows when
+    // to read them anew.
+    int TableVersion = 0;
+    const std::vector<ArchiveColumn>& Columns() const { return columns_; }
+    std::int64_t RowCount() const { return count_.measurements; }
+    // The cells of a row (from 0), one per column; empty outside the rows.
+    const std::vector<std::string>& Row(std::int64_t row);
+    // The archive's id of the record a row comes from; 0 outside the rows.
+    std::int64_t RecordOfRow(std::int64_t row);
+
+    // The filter the texts make (without the fuel when it is empty).
+    archive::RecordFilter Filter() const;
+    archive::Archive* OpenArchive() { return archive_ ? &*archive_ : nullptr; }
+
+private:
+    struct Page {
+        std::int64_t first = 0;
+        std::vector<std::int64_t> records;
+        std::vector<std::vector<std::string>> rows;
+    };
+
+    void ensureOpen();
+    void recount();
+    void makeColumns();
+    const Page& page(std::int64_t row);
+    Page readPage(std::int64_t first);
+    void loadPlace();
+    void savePlace();
+
+    UiServices& ui_;
+    SettingsStore& store_;
+    const OutputSettings& settings_;
+    Opener open_;
+    std::optional<archive::Archive> archive_;
+    archive::MeasurementCount count_;
+    std::vector<ArchiveColumn> columns_;
+    // Columns of the table builder's grid the columns show.
+    std::vector<int> gridColumns_;
+    archive::MeasurementOrder order_;
+    // The pages read last, most recent first.
+    std::list<Page> pages_;
+};
+
+} // namespace ovena

@@ -1,0 +1,244 @@
+#include "QtTestSupport.h"
+#include "app/OvenaForms.h"
+#include "app/qt/QtText.h"
+#include "app/qt/QtUiServices.h"
+#include "archive/Workstation.h"
+#include "platform/ConfigPaths.h"
+#include "platform/Shell.h"
+#include "support/TestEnvironment.h"
+#include "table/TableBuilder.h"
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <chrono>
+#include <gmock/gmock.h>
+#include <thread>
+
+namespace ovena {
+namespace {
+
+using namespace test;
+using testing::ElementsAre;
+
+const std::string Serial = "64012345";
+const std::vector<std::string> FuelNames = {"Heiz\xF6l EL", "Erdgas H"};
+
+// Three customers of one instrument, the last with three tests before its measurement, and one
+// record of a second instrument.
+const std::vector<archive::RecordLines> FirstReadout = {
+    {"1;4711", "2;0712241530;2;21.5;180.2;60.0;3.5;12;40;1013.2;1.20;10.8;15;7.3;0;0;0;0;0;1;0;41"},
+    {"1;4712", "2;0712251000;1;20.0;150.0;55.0;4.0;8;35;1001.0;1.24;12.1;9;0.05;1;0;0;0;0;0;0;35"},
+    {"1;4800", "21;0801021200;1;19.0;140.0;50.0;5.1;9;30;1000.0;1.30;11.0;8;6.0;0;0;0;0;0;0;0;30",
+     "22;0801021201;1;19.0;141.0;50.0;5.2;9;30;1000.0;1.30;11.0;8;6.1;0;0;0;0;0;0;0;30",
+     "23;0801021202;1;19.0;142.0;50.0;5.3;9;30;1000.0;1.30;11.0;8;6.2;0;0;0;0;0;0;0;30",
+     "12;0;0;-0.12", "2;0801021210;1;19.0;143.0;50.0;5.4;9;30;1000.0;1.30;11.0;8;6.3;0;0;0;0;0;0;0;30"}};
+const std::vector<archive::RecordLines> SecondReadout = {
+    {"1;4711", "2;0901151000;2;22.0;170.0;58.0;2.9;11;38;1010.0;1.18;10.5;14;7.9;0;0;0;0;0;0;0;40"}};
+
+void fillArchive() {
+    archive::Archive store = archive::Archive::openFile(archive::defaultArchiveFile(), true);
+    archive::ReadoutInfo readout{"2024-05-01T10:00:00Z", "ws", "user", "COM5", Serial, FuelNames};
+    store.store(readout, FirstReadout);
+    readout.instrumentSerial = "64099999";
+    readout.startedAt = "2024-05-02T10:00:00Z";
+    store.store(readout, SecondReadout);
+}
+
+// Types into a field as a user does, so it sees the edits a user makes.
+void typeInto(QLineEdit* field, const QString& text) {
+    field->setFocus();
+    for (const QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(field, &press);
+    }
+}
+
+// Services events until `done` holds or two seconds have passed.
+template <class Predicate> bool serviceUntil(Predicate done) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+class ArchiveViewTest : public testing::Test {
+protected:
+    ArchiveViewTest() {
+        registerApplicationViews(ui);
+        fillArchive();
+        store.load();
+        forms = std::make_unique<OvenaForms>(ui, shell, store);
+        TFormMain& main = forms->FormMain;
+        main.Listboxfields.Checked.fill(false);
+        for (const int field : {0, 1, 2, 3, 7, 18})
+            main.Listboxfields.Checked[static_cast<std::size_t>(field)] = true;
+        main.Show();
+        ui.processEvents();
+    }
+    ~ArchiveViewTest() override {
+        ui.releaseViews();
+        forms.reset();
+    }
+
+    void openArchive() {
+        QWidget* main = ui.viewOf(forms->FormMain).widget();
+        auto* button = main->findChild<QToolButton*>(QStringLiteral("BtArchive"));
+        ASSERT_TRUE(button);
+        EXPECT_EQ(button->text(), QStringLiteral("Archive"));
+        EXPECT_EQ(button->toolTip(), QStringLiteral("Browse the measurements kept from every readout"));
+        button->click();
+        ui.processEvents();
+        window = ui.viewOf(forms->FormArchive).widget();
+        table = window->findChild<QTableView*>(QStringLiteral("ArchiveTable"));
+        count = window->findChild<QLabel*>(QStringLiteral("LbCount"));
+        ASSERT_TRUE(table && count);
+    }
+    QLineEdit* field(const char* name) {
+        return window->findChild<QLineEdit*>(QString::fromLatin1(name));
+    }
+    // Types into a filter and waits for the count to change.
+    void filterBy(const char* name, const QString& text) {
+        const QString before = count->text();
+        typeInto(field(name), text);
+        EXPECT_TRUE(serviceUntil([&] { return count->text() != before; })) << name;
+    }
+    std::vector<std::string> column(int section) {
+        std::vector<std::string> texts;
+        QAbstractItemModel* model = table->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts.push_back(model->index(row, section).data().toString().toStdString());
+        return texts;
+    }
+    std::vector<std::string> headings() {
+        std::vector<std::string> texts;
+        QAbstractItemModel* model = table->model();
+        for (int c = 0; c < model->columnCount(); ++c)
+            texts.push_back(cp1252Text(model->headerData(c, Qt::Horizontal).toString()));
+        return texts;
+    }
+
+    QApplication& application = test::qtApplication();
+    QtUiServices ui;
+    GioShell shell;
+    SettingsStore store{settingsFile()};
+    std::unique_ptr<OvenaForms> forms;
+    QWidget* window = nullptr;
+    QTableView* table = nullptr;
+    QLabel* count = nullptr;
+};
+
+TEST_F(ArchiveViewTest, TheWindowShowsEveryMeasurementAsTheExportTableHasIt) {
+    openArchive();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_NE(window->minimumSize(), window->maximumSize()); // resizable
+    EXPECT_EQ(count->text(), QStringLiteral("7 measurements of 3 customers"));
+
+    // The rows of the first readout are the rows its export table has, cell by cell, with the
+    // test labels in the first column.
+    TFormMain& main = forms->FormMain;
+    StringGrid grid;
+    FuelNameTable fuels;
+    fuels[1] = FuelNames[0];
+    fuels[2] = FuelNames[1];
+    Memo lines;
+    for (const archive::RecordLines& record : FirstReadout)
+        lines.Lines.insert(lines.Lines.end(), record.begin(), record.end());
+    BuildTable(lines, Serial, fuels, 2, main, grid);
+    ASSERT_EQ(table->model()->columnCount(), 7);
+    EXPECT_EQ(headings(), std::vector<std::string>(TableHeadings(main, true)));
+    for (int row = 0; row < 6; ++row)
+        for (int c = 0; c < 7; ++c)
+            EXPECT_EQ(cp1252Text(table->model()->index(row, c).data().toString()),
+                      grid.Cell(c, row + 1))
+                << row << " " << c;
+    EXPECT_EQ(table->model()->index(6, 1).data().toString(), QStringLiteral("64099999"));
+    EXPECT_EQ(column(0)[2], "Pr.1");
+
+    // Sorting by the O2 column, both ways, in the store.
+    table->horizontalHeader()->setSortIndicator(5, Qt::AscendingOrder);
+    EXPECT_EQ(column(5).front(), "2,9");
+    EXPECT_EQ(column(5).back(), "5,4");
+    table->horizontalHeader()->setSortIndicator(5, Qt::DescendingOrder);
+    EXPECT_EQ(column(5).front(), "5,4");
+    // The efficiency sorts by its own value, not by the loss it comes from.
+    table->horizontalHeader()->setSortIndicator(6, Qt::AscendingOrder);
+    EXPECT_EQ(column(6).front(), "92,1");
+
+    // A field unticked on the configuration page leaves the table at once; a point as decimal
+    // delimiter too.
+    auto* fields = ui.viewOf(main).widget()->findChild<QListWidget*>(QStringLiteral("Listboxfields"));
+    fields->item(18)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(table->model()->columnCount(), 6);
+    main.RadioGroup3.ItemIndex = 1;
+    main.TableSettingsChanged();
+    EXPECT_EQ(column(5).front(), "2.9");
+}
+
+TEST_F(ArchiveViewTest, FiltersFindTheRightMeasurementsAsTheyAreTyped) {
+    openArchive();
+    filterBy("EdCustomer", QStringLiteral("471"));
+    EXPECT_EQ(count->text(), QStringLiteral("3 measurements of 2 customers"));
+    EXPECT_THAT(column(1), ElementsAre("4711", "4712", "4711")); // no test: no label column
+
+    filterBy("EdInstrument", QStringLiteral("64099"));
+    EXPECT_EQ(count->text(), QStringLiteral("1 measurement of 1 customer"));
+
+    field("EdInstrument")->clear();
+    field("EdCustomer")->clear();
+    filterBy("EdFrom", QStringLiteral("2008-01-01"));
+    EXPECT_EQ(count->text(), QStringLiteral("5 measurements of 2 customers"));
+    filterBy("EdTo", QStringLiteral("2008-01-02"));
+    EXPECT_EQ(count->text(), QStringLiteral("4 measurements of 1 customer"));
+
+    // A date still being typed says what it needs and shows nothing.
+    filterBy("EdTo", QStringLiteral("x"));
+    EXPECT_THAT(count->text().toStdString(), testing::HasSubstr("YYYY-MM-DD"));
+    EXPECT_EQ(table->model()->rowCount(), 0);
+    field("EdFrom")->clear();
+    field("EdTo")->clear();
+
+    auto* fuel = window->findChild<QComboBox*>(QStringLiteral("CbFuel"));
+    ASSERT_TRUE(fuel);
+    EXPECT_EQ(fuel->count(), 3);
+    const int index = fuel->findText(QString::fromUtf8("Heiz\xC3\xB6l EL"));
+    ASSERT_GT(index, 0);
+    fuel->setCurrentIndex(index);
+    const QString before = count->text();
+    Q_EMIT fuel->activated(index);
+    EXPECT_TRUE(serviceUntil([&] { return count->text() != before; }));
+    EXPECT_EQ(count->text(), QStringLiteral("5 measurements of 2 customers"));
+}
+
+TEST_F(ArchiveViewTest, TheWindowKeepsItsPlace) {
+    openArchive();
+    window->setGeometry(40, 50, 700, 500);
+    ui.processEvents();
+    window->close();
+    ui.processEvents();
+    EXPECT_FALSE(forms->FormArchive.Visible);
+    const auto stored = [&](const char* name) {
+        return store.readInteger("Software\\TEV\\Ovena\\ArchiveWindow", name).value_or(0);
+    };
+    EXPECT_EQ(stored("Width"), 700u);
+    EXPECT_EQ(stored("Height"), 500u);
+
+    forms->FormArchive.WindowWidth = 0;
+    forms->FormMain.BtArchiveClick();
+    ui.processEvents();
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->size(), QSize(700, 500));
+}
+
+} // namespace
+} // namespace ovena
