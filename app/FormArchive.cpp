@@ -149,7 +149,8 @@ void TFormArchive::makeColumns() {
         if (!settings_.Listboxfields.Checked[static_cast<std::size_t>(field)])
             continue;
         gridColumns_.push_back(static_cast<int>(next));
-        columns_.push_back({std::move(headings[next++]), fieldOrder(field), field == FieldEfficiency});
+        columns_.push_back(
+            {std::move(headings[next++]), fieldOrder(field), field == FieldEfficiency});
     }
 }
 

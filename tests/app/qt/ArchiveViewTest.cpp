@@ -37,9 +37,11 @@ const std::vector<archive::RecordLines> FirstReadout = {
     {"1;4800", "21;0801021200;1;19.0;140.0;50.0;5.1;9;30;1000.0;1.30;11.0;8;6.0;0;0;0;0;0;0;0;30",
      "22;0801021201;1;19.0;141.0;50.0;5.2;9;30;1000.0;1.30;11.0;8;6.1;0;0;0;0;0;0;0;30",
      "23;0801021202;1;19.0;142.0;50.0;5.3;9;30;1000.0;1.30;11.0;8;6.2;0;0;0;0;0;0;0;30",
-     "12;0;0;-0.12", "2;0801021210;1;19.0;143.0;50.0;5.4;9;30;1000.0;1.30;11.0;8;6.3;0;0;0;0;0;0;0;30"}};
+     "12;0;0;-0.12",
+     "2;0801021210;1;19.0;143.0;50.0;5.4;9;30;1000.0;1.30;11.0;8;6.3;0;0;0;0;0;0;0;30"}};
 const std::vector<archive::RecordLines> SecondReadout = {
-    {"1;4711", "2;0901151000;2;22.0;170.0;58.0;2.9;11;38;1010.0;1.18;10.5;14;7.9;0;0;0;0;0;0;0;40"}};
+    {"1;4711",
+     "2;0901151000;2;22.0;170.0;58.0;2.9;11;38;1010.0;1.18;10.5;14;7.9;0;0;0;0;0;0;0;40"}};
 
 void fillArchive() {
     archive::Archive store = archive::Archive::openFile(archive::defaultArchiveFile(), true);
@@ -95,7 +97,8 @@ protected:
         auto* button = main->findChild<QToolButton*>(QStringLiteral("BtArchive"));
         ASSERT_TRUE(button);
         EXPECT_EQ(button->text(), QStringLiteral("Archive"));
-        EXPECT_EQ(button->toolTip(), QStringLiteral("Browse the measurements kept from every readout"));
+        EXPECT_EQ(button->toolTip(),
+                  QStringLiteral("Browse the measurements kept from every readout"));
         button->click();
         ui.processEvents();
         window = ui.viewOf(forms->FormArchive).widget();
@@ -177,7 +180,8 @@ TEST_F(ArchiveViewTest, TheWindowShowsEveryMeasurementAsTheExportTableHasIt) {
 
     // A field unticked on the configuration page leaves the table at once; a point as decimal
     // delimiter too.
-    auto* fields = ui.viewOf(main).widget()->findChild<QListWidget*>(QStringLiteral("Listboxfields"));
+    auto* fields =
+        ui.viewOf(main).widget()->findChild<QListWidget*>(QStringLiteral("Listboxfields"));
     fields->item(18)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(table->model()->columnCount(), 6);
     main.RadioGroup3.ItemIndex = 1;
