@@ -202,7 +202,7 @@ TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
         std::map<std::int64_t, StringGrid> tables;
         archive_->forEachRecord(records, {}, [&](const archive::ArchivedRecord& record) {
             FuelNameTable fuelNames;
-            const std::vector<std::string>& names = record.fuelNames;
+            const std::vector<std::string>& names = *record.fuelNames;
             const int fuelCount = std::min(static_cast<int>(names.size()), MaxFuels);
             for (int i = 0; i < fuelCount; ++i)
                 fuelNames[static_cast<std::size_t>(i + 1)] = names[static_cast<std::size_t>(i)];

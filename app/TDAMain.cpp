@@ -43,7 +43,8 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
                      TFormMInfo& progress)
     : ui_(ui), shell_(shell), store_(store), komm_(komm),
       progress_(progress), exportServices_{ui, shell, store, localeSettings(store)},
-      Export(exportServices_, this, StringGrid1), FormStorage1(store, *this) {
+      Archive(ui, store, komm), Export(exportServices_, this, StringGrid1),
+      FormStorage1(store, *this) {
     Caption = "TEV OVENA";
     ClientWidth = 611;
     ClientHeight = 380;
@@ -137,7 +138,12 @@ void TFormMain::BtExecuteExportClick() {
     if (Busy)
         return;
     ClearTable(StringGrid1);
-    runProcedure(&ReadInstrument);
+    runProcedure(&ReadInstrument, [this] {
+        Archive.SyncWithServer();
+        ArchiveStatus.Caption = Archive.ArchiveStatus;
+        if (!Archive.ServerStatus.empty())
+            ArchiveStatus.Caption += "\n" + Archive.ServerStatus;
+    });
 }
 
 void TFormMain::BtInfoClick() {
@@ -267,12 +273,15 @@ void TFormMain::setBusy(bool busy) {
     changed();
 }
 
-void TFormMain::runProcedure(void (*procedure)(ProcedureHost&)) {
+void TFormMain::runProcedure(void (*procedure)(ProcedureHost&),
+                             const std::function<void()>& afterwards) {
     if (Busy)
         return;
     BusyScope busy(*this);
     ProcedureHost host = procedureHost();
     procedure(host);
+    if (afterwards)
+        afterwards();
 }
 
 ProcedureHost TFormMain::procedureHost() {
@@ -285,7 +294,8 @@ ProcedureHost TFormMain::procedureHost() {
                          [this] { Export.BuildTable(Readout, *this); },
                          [this](const std::vector<std::string>& lines, const std::string& caption) {
                              showInfoBox(lines, caption);
-                         }};
+                         },
+                         &Archive};
 }
 
 void TFormMain::showInfoBox(const std::vector<std::string>& lines, const std::string& caption) {

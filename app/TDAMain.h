@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/Controls.h"
+#include "app/ReadoutArchive.h"
 #include "export/EC_Main.h"
 #include "platform/Components.h"
 #include "platform/Form.h"
@@ -88,6 +89,10 @@ public:
     StringGrid StringGrid1;
     // What the last readout collected: serial number, fuel names and record lines (Memo1).
     InstrumentData Readout;
+    // Where the readouts' records are kept, and what became of the last one's: shown under
+    // "Data Export".
+    ReadoutArchive Archive;
+    Label ArchiveStatus;
     MainExport Export;
     FormStorage FormStorage1;
 
@@ -144,8 +149,9 @@ private:
 
     void saveFieldSelectionIfVisited();
     void setBusy(bool busy);
-    // Runs one instrument procedure with the window busy.
-    void runProcedure(void (*procedure)(ProcedureHost&));
+    // Runs one instrument procedure with the window busy, then `afterwards`.
+    void runProcedure(void (*procedure)(ProcedureHost&),
+                      const std::function<void()>& afterwards = {});
     ProcedureHost procedureHost();
     void showInfoBox(const std::vector<std::string>& lines, const std::string& caption);
 };

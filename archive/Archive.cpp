@@ -144,13 +144,13 @@ std::string orderBy(RecordOrder order) {
         sql += "r.line_types" + dir;
         break;
     case RecordColumn::FirstRead:
-        sql += "ro.started_at" + dir + ", ro.uid" + dir + ", r.first_position" + dir;
+        sql += "ro.started_at" + dir + ", ro.id" + dir + ", r.first_position" + dir;
         break;
     case RecordColumn::Workstation:
         sql += "ro.workstation" + dir;
         break;
     }
-    return sql + ", r.measured_at NULLS FIRST, ro.started_at, ro.uid, r.first_position";
+    return sql + ", r.measured_at NULLS FIRST, ro.started_at, ro.id, r.first_position";
 }
 
 std::string measurementOrderBy(MeasurementOrder order) {
@@ -209,18 +209,6 @@ void checkOneLine(std::string_view text, const char* what) {
 
 } // namespace
 
-std::string_view endText(ReadoutEnd end) {
-    switch (end) {
-    case ReadoutEnd::Cancelled:
-        return "cancelled";
-    case ReadoutEnd::CommunicationError:
-        return "communication error";
-    case ReadoutEnd::Complete:
-        break;
-    }
-    return "complete";
-}
-
 std::string dateBound(const std::string& text, bool endOfDay) {
     const std::string_view t = text;
     const bool dateOk = t.size() >= 10 && number(t.substr(0, 4), 0, 9999) && t[4] == '-' &&
@@ -271,7 +259,7 @@ StoredReadout Archive::store(const ReadoutInfo& readout, const std::vector<Recor
              " instrument_serial, fuel_names, outcome, record_count)"
              " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9) RETURNING id",
              {Text{uid}, Text{readout.startedAt}, Text{workstation}, Text{user}, Text{port},
-              Bytes{readout.instrumentSerial}, Bytes{fuelNames}, Text{endText(readout.end)},
+              Bytes{readout.instrumentSerial}, Bytes{fuelNames}, Text{readout.outcome},
               std::int64_t{stored.records}},
              [&](const SqlRow& row) { stored.readout = row.integer(0); });
 
@@ -332,17 +320,15 @@ void Archive::forEachRecord(const RecordFilter& filter, RecordOrder order,
                             ", r.lines, r.first_readout, ro.fuel_names" +
                             std::string(RecordsWithReadout) + conditions.where() + orderBy(order);
     // Records of one readout share its fuel names: split them once.
-    std::map<std::int64_t, std::vector<std::string>> fuelNames;
+    std::map<std::int64_t, std::shared_ptr<const std::vector<std::string>>> fuelNames;
     db_->queryWith(sql, conditions.params, [&](const SqlRow& row) {
-        auto names = fuelNames.find(row.integer(10));
-        if (names == fuelNames.end()) {
+        auto& names = fuelNames[row.integer(10)];
+        if (!names) {
             const std::string_view joined = row.bytes(11);
-            names = fuelNames
-                        .emplace(row.integer(10),
-                                 joined.empty() ? std::vector<std::string>() : splitLines(joined))
-                        .first;
+            names = std::make_shared<const std::vector<std::string>>(
+                joined.empty() ? std::vector<std::string>() : splitLines(joined));
         }
-        onRecord(ArchivedRecord{summaryOf(row), splitLines(row.bytes(9)), names->second});
+        onRecord(ArchivedRecord{summaryOf(row), splitLines(row.bytes(9)), names});
     });
 }
 

@@ -13,15 +13,9 @@
 
 namespace ovena::archive {
 
-// How a readout ended.
-enum class ReadoutEnd { Complete, Cancelled, CommunicationError };
-
-// The texts the archive stores for them: "complete", "cancelled", "communication error".
-std::string_view endText(ReadoutEnd end);
-
 // One readout as the archive keeps it.
 struct ReadoutInfo {
-    // When it started, UTC, ISO 8601 ("2024-05-01T10:15:30Z").
+    // When it started, UTC, ISO 8601 ("2024-05-01T10:15:30.250Z").
     std::string startedAt;
     // Where and by whom (UTF-8): the workstation's name, the user's login, the port.
     std::string workstation;
@@ -31,7 +25,8 @@ struct ReadoutInfo {
     // fuel 1 first.
     std::string instrumentSerial;
     std::vector<std::string> fuelNames;
-    ReadoutEnd end = ReadoutEnd::Complete;
+    // How it ended: "complete", "cancelled" or "communication error".
+    std::string outcome = "complete";
 };
 
 struct StoredReadout {
@@ -61,8 +56,9 @@ struct RecordFilter {
 // "...T23:59" for the end of a day), or throws ArchiveError naming the accepted forms.
 std::string dateBound(const std::string& text, bool endOfDay);
 
-// The columns records can be sorted by; every order ends with the same tie-breakers, so local
-// and server archives list the same records in the same order.
+// The columns records can be sorted by. Every order ends with the same tie-breakers (date, the
+// readout's start and the order read), so local and server archives list the same records in
+// the same order.
 enum class RecordColumn {
     Instrument,
     Customer, // shorter numbers first, then byte by byte: numbers sort as numbers
@@ -97,8 +93,9 @@ struct RecordSummary {
 struct ArchivedRecord {
     RecordSummary summary;
     RecordLines lines;
-    // The fuel names of the readout that first brought it, fuel 1 first.
-    const std::vector<std::string>& fuelNames;
+    // The fuel names of the readout that first brought it, fuel 1 first; shared by the records
+    // of that readout.
+    std::shared_ptr<const std::vector<std::string>> fuelNames;
 };
 
 // What measurements can be sorted by. Every order ends with the measurement's date and the

@@ -193,6 +193,14 @@ void remember(Database& local, const std::string& serverArchive, const std::stri
 
 } // namespace
 
+std::string SyncResult::text() const {
+    const auto counted = [](int n, const char* what) {
+        return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
+    };
+    return counted(readouts, "readout") + " and " + counted(records, "record") + " sent to " +
+           server + " (" + std::to_string(newRecords) + " new there)";
+}
+
 SyncResult pushToServer(Archive& localArchive, Archive& serverArchive) {
     Database& local = localArchive.database();
     Database& server = serverArchive.database();

@@ -11,6 +11,9 @@ struct SyncResult {
     int records = 0;    // records sent
     int newRecords = 0; // of them, records the server did not hold yet
     std::string server; // where: database and host
+
+    // "1 readout and 60 records sent to ovena on db.example.com (60 new there)"
+    std::string text() const;
 };
 
 // Gives the server every readout of the workstation's archive it does not have yet, with the

@@ -5,6 +5,7 @@
 #include "platform/SettingsStore.h"
 
 #include <climits>
+#include <cstdio>
 #include <ctime>
 #include <pwd.h>
 #include <unistd.h>
@@ -35,11 +36,13 @@ std::string loginName() {
 }
 
 std::string utcTimestamp() {
-    const std::time_t now = std::time(nullptr);
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
     std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    gmtime_r(&now.tv_sec, &utc);
+    char text[40];
+    const std::size_t length = std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%S", &utc);
+    std::snprintf(text + length, sizeof text - length, ".%03ldZ", now.tv_nsec / 1000000);
     return text;
 }
 
@@ -58,10 +61,11 @@ void ReadoutRecorder::addRecord(RecordLines lines) {
 }
 
 std::string ReadoutRecorder::finish(const std::string& instrumentSerial,
-                                    const std::vector<std::string>& fuelNames, ReadoutEnd end) {
+                                    const std::vector<std::string>& fuelNames,
+                                    std::string outcome) {
     readout_.instrumentSerial = instrumentSerial;
     readout_.fuelNames = fuelNames;
-    readout_.end = end;
+    readout_.outcome = std::move(outcome);
     try {
         Archive archive = Archive::openFile(file_, true);
         stored_ = archive.store(readout_, records_);

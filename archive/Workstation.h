@@ -28,7 +28,8 @@ ArchiveSettings readArchiveSettings(const SettingsStore& store);
 // $XDG_DATA_HOME/TEV/Ovena/archive.sqlite (default ~/.local/share/TEV/Ovena/archive.sqlite).
 std::string defaultArchiveFile();
 
-// The user's login name, and the current time as UTC in ISO 8601 ("2024-05-01T10:15:30Z").
+// The user's login name, and the current time as UTC in ISO 8601 to the millisecond
+// ("2024-05-01T10:15:30.250Z"), so readouts sort in the order they ran.
 std::string loginName();
 std::string utcTimestamp();
 
@@ -43,10 +44,10 @@ public:
     // A readout begins on this port ("COM5 /dev/ttyUSB0"): its time is taken now.
     void start(std::string port);
     void addRecord(RecordLines lines);
-    // Keeps the readout with its serial number and fuel names (fuel 1 first); answers why not
-    // when it could not (empty when kept).
+    // Keeps the readout with its serial number, fuel names (fuel 1 first) and outcome (see
+    // ReadoutInfo); answers why not when it could not (empty when kept).
     std::string finish(const std::string& instrumentSerial,
-                       const std::vector<std::string>& fuelNames, ReadoutEnd end);
+                       const std::vector<std::string>& fuelNames, std::string outcome);
 
     // The outcome of the last readout kept.
     const StoredReadout& stored() const { return stored_; }

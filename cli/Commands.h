@@ -12,7 +12,8 @@ enum ExitStatus {
     CommunicationError = 1,
     UsageError = 2,
     ExportFailed = 3,
-    Declined = 4
+    Declined = 4,
+    ArchiveFailed = 5
 };
 
 // Each subcommand adds itself to the program; when it runs it leaves its exit status in
@@ -20,5 +21,7 @@ enum ExitStatus {
 void addConvertCommand(CLI::App& app, int& status);
 // readout, info, clear and ports: the instrument procedures of the main window.
 void addInstrumentCommands(CLI::App& app, int& status);
+// archive list, export, sync, stats and check: the measurement archive.
+void addArchiveCommands(CLI::App& app, int& status);
 
 } // namespace ovena::cli

@@ -4,6 +4,7 @@
 #include "link/Tools.h"
 #include "platform/ConfigPaths.h"
 #include "platform/Cp1252.h"
+#include "platform/PortMap.h"
 #include "table/SettingsPersistence.h"
 
 #include <algorithm>
@@ -29,7 +30,9 @@ bool askOnTerminal(const std::string& caption, const std::string& text) {
            (answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' || answer[0] == 'Y');
 }
 
-SettingsStore loadedStore() {
+} // namespace
+
+SettingsStore loadSettingsStore() {
     SettingsStore store(settingsFile());
     std::string warning;
     store.load(&warning);
@@ -37,8 +40,6 @@ SettingsStore loadedStore() {
         std::cerr << "ovena-cli: " << warning << '\n';
     return store;
 }
-
-} // namespace
 
 ModalResult InstrumentUi::messageBox(const std::string& caption, const std::string& text,
                                      MessageIcon icon, const std::vector<MessageButton>& buttons) {
@@ -72,9 +73,43 @@ ModalResult InstrumentUi::showModal(Form& form) {
     return dialog->Result;
 }
 
-InstrumentSession::InstrumentSession()
-    : store(loadedStore()), services{ui, shell, store, localeSettings(store)}, komm(ui),
-      progress(std::cerr, isatty(STDERR_FILENO) != 0), mainExport(services, nullptr, grid),
+ExportSession::ExportSession()
+    : store(loadSettingsStore()), services{ui, shell, store, localeSettings(store)},
+      mainExport(services, nullptr, grid) {
+    WindowPlacement placement;
+    ReadStoredSettings(store, settings, placement);
+    LoadFieldSelection(store, settings.Listboxfields);
+}
+
+void ExportSession::prepare(const TableExportFlags& flags) {
+    flags.settings.apply(settings);
+    ui.chosenType = flags.type();
+    ui.saveFileName = flags.output;
+}
+
+ArchiveSink::ArchiveSink(std::string archiveFile, const SettingsStore& store, const TFormKomm& komm)
+    : file_(archiveFile.empty() ? archive::defaultArchiveFile() : std::move(archiveFile)),
+      komm_(komm), recorder_(file_, archive::readArchiveSettings(store).workstation) {}
+
+void ArchiveSink::ReadoutStarted() {
+    stored.reset();
+    recorder_.start("COM" + std::to_string(komm_.Port) + " " + deviceForPort(komm_.Port));
+}
+
+void ArchiveSink::RecordRead(std::span<const std::string> lines) {
+    recorder_.addRecord({lines.begin(), lines.end()});
+}
+
+std::string ArchiveSink::ReadoutEnded(const InstrumentData& data, ReadoutEnd end) {
+    std::string reason = recorder_.finish(data.InstrumentSerial, data.FuelNamesRead(),
+                                          std::string(ReadoutEndText(end)));
+    if (reason.empty())
+        stored = recorder_.stored();
+    return reason;
+}
+
+InstrumentSession::InstrumentSession(const std::string& archiveFile)
+    : komm(ui), progress(std::cerr, isatty(STDERR_FILENO) != 0), archive(archiveFile, store, komm),
       host{ui,
            komm,
            progress,
@@ -87,11 +122,8 @@ InstrumentSession::InstrumentSession()
                for (auto line = lines.rbegin(); line != lines.rend(); ++line)
                    std::cout << cp1252ToUtf8(*line) << '\n';
                std::cout << std::flush;
-           }} {
-    WindowPlacement placement;
-    ReadStoredSettings(store, settings, placement);
-    LoadFieldSelection(store, settings.Listboxfields);
-}
+           },
+           &archive} {}
 
 // The port stored by the window (GroupBox2_Tag) or given on the command line; a store that
 // never had one uses port 1, as the window does when no port button is selected.

@@ -3,7 +3,9 @@
 #include "platform/Components.h"
 #include "table/TableBuilder.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace ovena {
 
@@ -16,6 +18,12 @@ struct InstrumentData {
     int FuelCount = 0;
     // The record lines of the last readout, one reply per line, in the order received.
     Memo Memo1;
+
+    // The fuel names the last readout read, fuel 1 first.
+    std::vector<std::string> FuelNamesRead() const {
+        const auto first = FuelNames.begin() + 1;
+        return {first, first + std::clamp(FuelCount, 0, MaxFuels)};
+    }
 };
 
 } // namespace ovena

@@ -40,11 +40,16 @@ MainExport::MainExport(ExportServices& services, Form* owner, StringGrid& grid)
 }
 
 bool MainExport::BuildTable(const InstrumentData& data, OutputSettings& settings) {
+    const TableRecord readout{data.Memo1.Lines, data.InstrumentSerial, data.FuelNames,
+                              data.FuelCount};
+    return ExportRecords(std::span(&readout, 1), settings);
+}
+
+bool MainExport::ExportRecords(std::span<const TableRecord> records, OutputSettings& settings) {
     ApplyExportOptions(settings, ExportStringGrid1);
     // Rows an earlier, longer readout left behind would otherwise be exported as empty rows.
     grid_.SetRowCount(1);
-    ovena::BuildTable(data.Memo1, data.InstrumentSerial, data.FuelNames, data.FuelCount, settings,
-                      grid_);
+    ovena::BuildTable(records, settings, grid_);
     RestoreApplication restore(ExportStringGrid1.Services().ui);
     return ExportStringGrid1.ExportWithDialog();
 }

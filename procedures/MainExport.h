@@ -3,6 +3,9 @@
 #include "export/EC_SGrid.h"
 #include "procedures/InstrumentData.h"
 #include "table/OutputSettings.h"
+#include "table/TableBuilder.h"
+
+#include <span>
 
 namespace ovena {
 
@@ -21,6 +24,9 @@ public:
     // format and the destination and exports. The application is restored from a minimised
     // state when the export returns, also when it throws. Answers whether the export succeeded.
     bool BuildTable(const InstrumentData& data, OutputSettings& settings);
+    // The same for records of any instruments, each with its own serial number and fuel names
+    // (records kept in the measurement archive).
+    bool ExportRecords(std::span<const TableRecord> records, OutputSettings& settings);
 
 private:
     StringGrid& grid_;

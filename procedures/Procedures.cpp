@@ -52,24 +52,25 @@ bool Send(ProcedureHost& host, const std::string& command) {
 }
 
 // The steps of the readout up to the end of the record phase and the closing commands. Returns
-// when done, at the first time-out that ends the procedure, or on cancel.
-void ReadSteps(ProcedureHost& host) {
+// when done, at the first time-out that ends the procedure, or on cancel: how the record phase
+// ended, or nothing when it was not reached.
+std::optional<ReadoutEnd> ReadSteps(ProcedureHost& host) {
     TFormKomm& komm = host.komm;
     ProgressDialog& progress = host.progress;
     InstrumentData& data = host.data;
 
     if (!EnterServiceMode(host))
-        return;
+        return std::nullopt;
 
     progress.ShowStatus("Read fuel text");
     if (!Send(host, std::string(CmdReadVersion)))
-        return;
+        return std::nullopt;
     if (!Send(host, std::string(CmdReadSerial)))
-        return;
+        return std::nullopt;
     data.InstrumentSerial = komm.ReplyText;
 
     if (!Send(host, std::string(CmdReadFuelCount)))
-        return;
+        return std::nullopt;
     const int fuelsReported = TextToInt(replyItem(komm.ReplyText, FuelCountItem));
     progress.SetProgressMax(fuelsReported);
     // A negative count from a garbled reply reads as no fuel names.
@@ -77,7 +78,7 @@ void ReadSteps(ProcedureHost& host) {
     for (int i = 1; i <= data.FuelCount; ++i) {
         progress.SetProgress(i);
         if (!Send(host, fuelNameCommand(i)))
-            return;
+            return std::nullopt;
         data.FuelNames[static_cast<std::size_t>(i)] =
             replyItem(komm.ReplyText, FuelNameItem).substr(0, MaxFuelNameLength);
     }
@@ -86,40 +87,49 @@ void ReadSteps(ProcedureHost& host) {
     progress.ShowStatus("Read database");
     data.Memo1.Lines.clear();
     if (!Send(host, std::string(CmdReadCounters)))
-        return;
+        return std::nullopt;
     // Record numbers have three digits: a larger count (a garbled reply) would make requests
     // the instrument cannot answer.
     const int records =
         std::clamp(TextToInt(replyItem(komm.ReplyText, RecordsToReadItem)), 0, MaxRecords);
 
+    ReadoutEnd end = ReadoutEnd::Complete;
     progress.SetProgressMax(records);
     for (int j = 0; j < records; ++j) {
         progress.SetProgress(j);
         if (progress.Cancelled())
-            return;
-        if (!Send(host, recordCommand(j)))
+            return ReadoutEnd::Cancelled;
+        if (!Send(host, recordCommand(j))) {
+            end = ReadoutEnd::CommunicationError;
             break; // a lost record ends the record phase; what was read is kept
+        }
         const std::size_t recordStart = data.Memo1.Lines.size();
         data.Memo1.Lines.push_back(komm.ReplyText);
+        bool whole = false;
         while (!isEndOfRecord(komm.ReplyText)) {
             // A record whose lines never end would otherwise hold the readout for ever. A record
             // cut short by the user is dropped whole: its first lines alone would make a row
             // with a customer and no measurements.
             if (progress.Cancelled()) {
                 data.Memo1.Lines.resize(recordStart);
-                return;
+                return ReadoutEnd::Cancelled;
             }
-            if (!Send(host, std::string(CmdReadNextLine)))
+            if (!Send(host, std::string(CmdReadNextLine))) {
+                end = ReadoutEnd::CommunicationError;
                 break; // a lost continuation ends this record only
-            if (isEndOfRecord(komm.ReplyText))
+            }
+            whole = isEndOfRecord(komm.ReplyText);
+            if (whole)
                 break;
             data.Memo1.Lines.push_back(komm.ReplyText);
         }
+        if (whole && host.Archive)
+            host.Archive->RecordRead(std::span(data.Memo1.Lines).subspan(recordStart));
     }
 
-    if (!Send(host, std::string(CmdReadoutDone)))
-        return;
-    Send(host, std::string(CmdEndService));
+    if (!Send(host, std::string(CmdReadoutDone)) || !Send(host, std::string(CmdEndService)))
+        return ReadoutEnd::CommunicationError;
+    return end;
 }
 
 // The ten lines of the info box, top line last; no value when an exchange timed out.
@@ -160,13 +170,23 @@ std::string PadCounter(std::string text) {
 }
 
 void ReadInstrument(ProcedureHost& host) {
+    std::optional<ReadoutEnd> end;
     {
         FinishingSteps finish(host, true);
         // The port number is taken before the dialog opens, so a bad number is reported first.
         host.SelectPort();
+        if (host.Archive)
+            host.Archive->ReadoutStarted();
         host.progress.StartProgress("Read TEV 640 Database", true);
         host.progress.ShowStatus("Open TEV 640");
-        ReadSteps(host);
+        end = ReadSteps(host);
+    }
+    // The records are kept before anything else can go wrong; a failure is told once and the
+    // table is built all the same.
+    if (host.Archive && end) {
+        const std::string reason = host.Archive->ReadoutEnded(host.data, *end);
+        if (!reason.empty())
+            ErrorBox(host.ui, ArchiveFailedText + reason);
     }
     if (host.komm.CommError)
         ErrorBox(host.ui, CommunicationErrorText);

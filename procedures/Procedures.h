@@ -2,6 +2,7 @@
 
 #include "procedures/InstrumentData.h"
 #include "procedures/ProgressDialog.h"
+#include "procedures/ReadoutSink.h"
 
 #include <functional>
 #include <string>
@@ -27,10 +28,13 @@ struct ProcedureHost {
     // Shows the info box with these lines (the last line on top) modally; returns when closed.
     std::function<void(const std::vector<std::string>& lines, const std::string& caption)>
         ShowInfoBox;
+    // Where a readout's records go as they are read; none keeps them nowhere.
+    ReadoutSink* Archive = nullptr;
 };
 
-// Reads the serial number, the fuel names and every stored record, then builds the table (or
-// shows the communication error).
+// Reads the serial number, the fuel names and every stored record, hands the records to the
+// archive, then builds the table (or shows the communication error). When the archive cannot
+// keep them, the user is told once and the table is built all the same.
 void ReadInstrument(ProcedureHost& host);
 
 // Shows the instrument's version, serial number and record counters in the info box.
@@ -44,5 +48,6 @@ void ClearInstrumentMemory(ProcedureHost& host);
 std::string PadCounter(std::string text);
 
 inline constexpr const char* CommunicationErrorText = "Error TEV 640 communication";
+inline constexpr const char* ArchiveFailedText = "The measurements could not be archived: ";
 
 } // namespace ovena

@@ -36,12 +36,16 @@ std::string_view part(std::string_view text, std::size_t first, std::size_t coun
 // The working state of one table build.
 class TableRun {
 public:
-    TableRun(const std::string& instrumentSerial, const FuelNameTable& fuelNames, int fuelCount,
-             const OutputSettings& settings, StringGrid& grid)
-        : instrumentSerial_(instrumentSerial), fuelNames_(fuelNames),
-          fuelCount_(std::min(fuelCount, MaxFuels)), settings_(settings), grid_(grid),
-          decimalChar_(DecimalChar(settings)),
+    TableRun(const OutputSettings& settings, StringGrid& grid)
+        : settings_(settings), grid_(grid), decimalChar_(DecimalChar(settings)),
           firstDataColumn_(1 + ticked(FieldSerialNo) + ticked(FieldCustomerNo)) {}
+
+    // The lines that follow come from this record's instrument.
+    void readFrom(const TableRecord& record) {
+        instrumentSerial_ = &record.instrumentSerial;
+        fuelNames_ = &record.fuelNames;
+        fuelCount_ = std::min(record.fuelCount, MaxFuels);
+    }
 
     void writeHeadings(bool hasTestRecords) {
         std::vector<std::string> headings = TableHeadings(settings_, hasTestRecords);
@@ -80,7 +84,7 @@ private:
         openRow();
         int column = 1;
         if (ticked(FieldSerialNo))
-            grid_.SetCell(column++, row_, instrumentSerial_);
+            grid_.SetCell(column++, row_, *instrumentSerial_);
         if (ticked(FieldCustomerNo))
             grid_.SetCell(column, row_, customerNo);
     }
@@ -149,12 +153,12 @@ private:
 
     // Fuel numbers outside the table read as the nearest fuel that was read.
     const std::string& fuelName(const std::string& fuelNumber) const {
-        return fuelNames_[static_cast<std::size_t>(Clamp(TextToInt(fuelNumber), 1, fuelCount_))];
+        return (*fuelNames_)[static_cast<std::size_t>(Clamp(TextToInt(fuelNumber), 1, fuelCount_))];
     }
 
-    const std::string& instrumentSerial_;
-    const FuelNameTable& fuelNames_;
-    const int fuelCount_;
+    const std::string* instrumentSerial_ = nullptr;
+    const FuelNameTable* fuelNames_ = nullptr;
+    int fuelCount_ = 0;
     const OutputSettings& settings_;
     StringGrid& grid_;
     const char decimalChar_;
@@ -228,18 +232,29 @@ void ClearTable(StringGrid& grid) {
             grid.SetCell(column, row, {});
 }
 
+void BuildTable(std::span<const TableRecord> records, const OutputSettings& settings,
+                StringGrid& grid) {
+    const auto isTestLine = [](const std::string& line) {
+        int cursor = 1;
+        return lineType(line, cursor) >= FirstTestLine;
+    };
+    const bool hasTestRecords = std::any_of(records.begin(), records.end(), [&](const auto& r) {
+        return std::any_of(r.lines.begin(), r.lines.end(), isTestLine);
+    });
+    TableRun run(settings, grid);
+    run.writeHeadings(hasTestRecords);
+    for (const TableRecord& record : records) {
+        run.readFrom(record);
+        for (const std::string& line : record.lines)
+            run.addLine(line);
+    }
+}
+
 void BuildTable(const Memo& recordLines, const std::string& instrumentSerial,
                 const FuelNameTable& fuelNames, int fuelCount, const OutputSettings& settings,
                 StringGrid& grid) {
-    const bool hasTestRecords = std::any_of(recordLines.Lines.begin(), recordLines.Lines.end(),
-                                            [](const std::string& line) {
-                                                int cursor = 1;
-                                                return lineType(line, cursor) >= FirstTestLine;
-                                            });
-    TableRun run(instrumentSerial, fuelNames, fuelCount, settings, grid);
-    run.writeHeadings(hasTestRecords);
-    for (const std::string& line : recordLines.Lines)
-        run.addLine(line);
+    const TableRecord readout{recordLines.Lines, instrumentSerial, fuelNames, fuelCount};
+    BuildTable(std::span(&readout, 1), settings, grid);
 }
 
 } // namespace ovena

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,10 +49,25 @@ std::optional<double> EfficiencyFromLoss(double qa);
 // Empties every cell; the row and column counts stay.
 void ClearTable(StringGrid& grid);
 
-// Fills `grid` from the record lines of a readout: row 0 the headings, then one row per
-// measurement with the ticked fields in catalogue order from column 1, the label column 0 and
-// one empty column after the last field. The caller applies the export options first and
-// starts the export once the table is built.
+// Record lines with the instrument they were read from: its serial number and its fuel names.
+// All must outlive the table build.
+struct TableRecord {
+    std::span<const std::string> lines;
+    const std::string& instrumentSerial;
+    const FuelNameTable& fuelNames;
+    int fuelCount;
+};
+
+// Fills `grid` from record lines: row 0 the headings, then one row per measurement with the
+// ticked fields in catalogue order from column 1, the label column 0 and one empty column after
+// the last field. The lines of all records are read as one sequence, in order; each record's
+// rows show its own serial number and fuel names, so records of several instruments make one
+// table. The caller applies the export options first and starts the export once the table is
+// built.
+void BuildTable(std::span<const TableRecord> records, const OutputSettings& settings,
+                StringGrid& grid);
+
+// The same for the lines of one readout.
 void BuildTable(const Memo& recordLines, const std::string& instrumentSerial,
                 const FuelNameTable& fuelNames, int fuelCount, const OutputSettings& settings,
                 StringGrid& grid);

@@ -174,6 +174,14 @@ QWidget* MainView::buildTev640Page() {
         QObject::connect(button, &QPushButton::clicked, button,
                          [&form = form_, handler] { (form.*handler)(); });
         buttons_.emplace_back(button, layout.button);
+        if (layout.button == &form_.BtExecuteExport) {
+            // What became of the last readout's records, left of the button.
+            archiveStatus_ =
+                label(frame, {}, frame->palette().color(QPalette::WindowText), formFont());
+            archiveStatus_->setObjectName(QStringLiteral("ArchiveStatus"));
+            archiveStatus_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+            archiveStatus_->setGeometry(10, layout.height - 36, width - 150, 32);
+        }
     }
     return page;
 }
@@ -296,6 +304,7 @@ void MainView::refresh() {
         button->setEnabled(state->Enabled);
     pages_->tabBar()->setVisible(form_.TabsVisible);
     pages_->setCurrentIndex(static_cast<int>(form_.ActivePage));
+    archiveStatus_->setText(qtText(form_.ArchiveStatus.Caption));
 
     bool same = portButtons_.size() == form_.PortButtons.size();
     for (std::size_t i = 0; same && i < portButtons_.size(); ++i)

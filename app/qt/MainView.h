@@ -11,6 +11,7 @@
 class QButtonGroup;
 class QCheckBox;
 class QGroupBox;
+class QLabel;
 class QListWidget;
 class QRadioButton;
 class QTabWidget;
@@ -47,6 +48,7 @@ private:
     std::vector<std::pair<QToolButton*, SpeedItem*>> speedButtons_;
     std::vector<std::pair<QPushButton*, Button*>> buttons_;
     QTabWidget* pages_ = nullptr;
+    QLabel* archiveStatus_ = nullptr;
     QGroupBox* groupBox2_ = nullptr;
     std::vector<QRadioButton*> portButtons_;
     std::vector<std::pair<QButtonGroup*, RadioGroup*>> radioGroups_;

@@ -80,7 +80,7 @@ TEST_P(BothStores, HostileBytesRoundTripExactly) {
     archive->forEachRecord({}, {}, [&](const ArchivedRecord& record) {
         ++seen;
         EXPECT_EQ(record.lines, hostile);
-        EXPECT_EQ(record.fuelNames, fuels);
+        EXPECT_EQ(*record.fuelNames, fuels);
         EXPECT_EQ(record.summary.instrumentSerial, serial);
         EXPECT_EQ(record.summary.customer, "O'Brien \"quoted\"");
         EXPECT_EQ(record.summary.fuel, fuels[1]);
@@ -193,7 +193,7 @@ TEST_P(BothStores, RecordsComeWithTheirOwnReadoutsFuelNames) {
     std::vector<std::string> seen;
     archive->forEachRecord({}, {RecordColumn::FirstRead, false}, [&](const ArchivedRecord& r) {
         seen.push_back(r.summary.instrumentSerial + " " + r.summary.customer + " " +
-                       std::to_string(r.lines.size()) + " " + r.fuelNames.back());
+                       std::to_string(r.lines.size()) + " " + r.fuelNames->back());
     });
     // As read: readout by readout, each in the instrument's order.
     EXPECT_THAT(seen, ElementsAre("64000001 1 3 Erdgas H", "64000001 2 2 Erdgas H",

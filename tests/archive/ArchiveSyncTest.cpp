@@ -33,7 +33,7 @@ std::vector<std::string> contents(Archive& archive) {
     std::vector<std::string> all;
     archive.forEachRecord({}, {RecordColumn::FirstRead, false}, [&](const ArchivedRecord& r) {
         all.push_back(r.summary.instrumentSerial + "|" + joinLines(r.lines) + "|" +
-                      joinLines(r.fuelNames) + "|" + r.summary.workstation);
+                      joinLines(*r.fuelNames) + "|" + r.summary.workstation);
     });
     return all;
 }

@@ -2,10 +2,12 @@
 
 #include "support/TestEnvironment.h"
 
+#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <stdexcept>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -100,6 +102,53 @@ CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::stri
     close(master);
     result.status = status;
     result.out = readFile(outPath);
+    return result;
+}
+
+CliProcess::CliProcess(const std::vector<std::string>& args, long fileSizeLimit) {
+    static int count = 0;
+    const std::string name = sandboxFolder() + "/cli-process-" + std::to_string(++count);
+    outPath_ = name + ".out";
+    errPath_ = name + ".err";
+    std::vector<std::string> all{OVENA_CLI_PROGRAM};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all)
+        argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_ = fork();
+    if (pid_ < 0)
+        throw std::runtime_error("cannot start " + all[0]);
+    if (pid_ > 0)
+        return;
+    const int in = open("/dev/null", O_RDONLY);
+    const int out = open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err = open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0)
+        _exit(126);
+    if (fileSizeLimit > 0) {
+        const rlimit limit{static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+        signal(SIGXFSZ, SIG_IGN);
+        if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+            _exit(126);
+    }
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
+CliProcess::~CliProcess() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+}
+
+CliResult CliProcess::finish() {
+    CliResult result;
+    result.status = exitStatus(pid_);
+    pid_ = -1;
+    result.out = readFile(outPath_);
+    result.err = readFile(errPath_);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <sys/types.h>
 #include <vector>
 
 namespace ovena::test {
@@ -20,5 +21,24 @@ CliResult runCli(const std::vector<std::string>& args);
 // echo would land inside the prompt). `err` holds what the terminal showed.
 CliResult runCliOnTerminal(const std::vector<std::string>& args, const std::string& prompt = "",
                            const std::string& typed = "");
+
+// ovena-cli running on its own, started as runCli starts it; killed when the object goes if it
+// still runs. With a file-size limit every file it writes stops growing there, as on a full
+// disk (SIGXFSZ ignored, so the write fails instead of ending the program).
+class CliProcess {
+public:
+    explicit CliProcess(const std::vector<std::string>& args, long fileSizeLimit = 0);
+    ~CliProcess();
+    CliProcess(const CliProcess&) = delete;
+    CliProcess& operator=(const CliProcess&) = delete;
+
+    pid_t pid() const { return pid_; }
+    // Waits for it to end.
+    CliResult finish();
+
+private:
+    pid_t pid_ = -1;
+    std::string outPath_, errPath_;
+};
 
 } // namespace ovena::test

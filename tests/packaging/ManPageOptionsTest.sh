@@ -27,7 +27,13 @@ for p in tev640-sim ovena-cli; do
   options=$(help_options <<<"$help")
   for sub in $(help_subcommands <<<"$help"); do
     grep -qx "\.SS $sub" "$page" || fail "$p.1 has no section for the subcommand $sub"
-    options+=$'\n'$("$program" "$sub" --help | help_options)
+    subhelp=$("$program" "$sub" --help)
+    options+=$'\n'$(help_options <<<"$subhelp")
+    # Subcommands of a subcommand ("archive list") are documented in its section.
+    for nested in $(help_subcommands <<<"$subhelp"); do
+      grep -q "^\.B $p $sub $nested\b" "$page" || fail "$p.1 does not describe $sub $nested"
+      options+=$'\n'$("$program" "$sub" "$nested" --help | help_options)
+    done
   done
   options=$(LC_ALL=C sort -u <<<"$options")
   documented=$(page_options <"$page" | LC_ALL=C sort -u)

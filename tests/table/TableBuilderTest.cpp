@@ -93,6 +93,43 @@ TEST(BuildTable, MeasurementBeforeAnyCustomerOpensARowOfItsOwn) {
     EXPECT_EQ(t.grid.RowCount(), 4);
 }
 
+TEST(BuildTable, RecordsOfSeveralInstrumentsShowTheirOwnSerialAndFuelNames) {
+    Table t;
+    t.tickOnly({FieldSerialNo, FieldCustomerNo, FieldFuel});
+    FuelNameTable wood{};
+    wood[1] = "Holz";
+    const std::vector<std::string> first{"1;4711", measurement(2, "0712241530", "3")};
+    // A draft line and a test line carry over into the next record, as in one readout.
+    const std::vector<std::string> second{"1;12", "12;a;b;c;7,5",
+                                          measurement(21, "0801011200", "2")};
+    const std::vector<std::string> third{"1;13", measurement(2, "0801011300", "9"),
+                                         measurement(2, "0801011310", "1")};
+    const std::string serialA = "64000001", serialB = "64000002";
+    const std::vector<TableRecord> records{
+        {first, serialA, t.fuels, 5}, {second, serialB, wood, 1}, {third, serialA, t.fuels, 5}};
+    BuildTable(records, t.settings, t.grid);
+    ASSERT_EQ(t.grid.RowCount(), 5);
+    EXPECT_EQ(t.row(0)[0], "Prova"); // a test line in any record gives the test headings
+    EXPECT_EQ(t.row(1), (std::vector<std::string>{"", serialA, "4711", "Fuel 3", ""}));
+    EXPECT_EQ(t.row(2), (std::vector<std::string>{"Pr.1", serialB, "12", "Holz", ""}));
+    EXPECT_EQ(t.row(3), (std::vector<std::string>{"Med.", serialA, "13", "Fuel 5", ""}));
+    EXPECT_EQ(t.row(4), (std::vector<std::string>{"", serialA, "13", "Fuel 1", ""}));
+
+    // One readout's lines give the same table either way.
+    StringGrid whole;
+    std::vector<std::string> all = first;
+    all.insert(all.end(), third.begin(), third.end());
+    BuildTable(Memo{all}, serialA, t.fuels, 5, t.settings, whole);
+    const std::vector<TableRecord> split{{first, serialA, t.fuels, 5},
+                                         {third, serialA, t.fuels, 5}};
+    StringGrid parts;
+    BuildTable(split, t.settings, parts);
+    ASSERT_EQ(whole.RowCount(), parts.RowCount());
+    for (int r = 0; r < whole.RowCount(); ++r)
+        for (int c = 0; c < whole.ColCount(); ++c)
+            EXPECT_EQ(whole.Cell(c, r), parts.Cell(c, r)) << c << "," << r;
+}
+
 TEST(FormatDateTimeField, RendersEveryLayoutWithEitherYear) {
     const std::string date = "0712241530";
     EXPECT_EQ(FormatDateTimeField(date, 0, false), "24.12.2007  15:30");

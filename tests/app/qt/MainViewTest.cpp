@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QRadioButton>
@@ -244,6 +245,19 @@ TEST_F(MainViewTest, ProcedureButtonsFollowTheirState) {
     forms->FormMain.changed();
     EXPECT_FALSE(child("BtInfo")->isEnabled());
     EXPECT_FALSE(child("BtKonfig")->isEnabled());
+}
+
+TEST_F(MainViewTest, TheArchiveStatusShowsUnderDataExport) {
+    PseudoPorts ports{};
+    start();
+    EXPECT_EQ(child<QLabel>("ArchiveStatus")->text(), "");
+    forms->FormMain.ArchiveStatus.Caption =
+        "Archive: 2 records kept, 0 of them new.\nServer not reached: Gr\xFC\xDF"
+        "e";
+    forms->FormMain.changed();
+    EXPECT_EQ(child<QLabel>("ArchiveStatus")->text(),
+              QString::fromUtf8("Archive: 2 records kept, 0 of them new.\nServer not reached: "
+                                "Gr\u00FC\u00DFe"));
 }
 
 TEST_F(MainViewTest, TheConfigurationPageShowsAndChangesTheSettings) {

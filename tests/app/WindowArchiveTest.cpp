@@ -1,0 +1,138 @@
+// The window's readout and the measurement archive, against tev640-sim: the records kept in the
+// workstation's archive file, a file that cannot be written, and the company's server (a real
+// PostgreSQL server started for the test) reached or out of reach at the end of the readout.
+
+#include "TwoRecords.h"
+#include "app/OvenaForms.h"
+#include "archive/Archive.h"
+#include "archive/Workstation.h"
+#include "export/EC_Choice.h"
+#include "platform/LocaleSettings.h"
+#include "platform/Shell.h"
+#include "support/FakeUi.h"
+#include "support/PostgresServer.h"
+#include "support/PseudoPorts.h"
+#include "support/SimulatedInstrument.h"
+#include "support/TestEnvironment.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gmock/gmock.h>
+#include <memory>
+
+namespace ovena {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace test;
+using testing::HasSubstr;
+using testing::IsEmpty;
+
+class WindowArchive : public testing::Test {
+protected:
+    WindowArchive() {
+        store.load();
+        store.writeString(SettingsKey, "GroupBox2_Tag", std::to_string(TwoRecordsPort));
+        store.writeString(archive::ArchiveKey, "Workstation", "Werkstatt 2");
+    }
+
+    void showWindow() {
+        forms = std::make_unique<OvenaForms>(ui, shell, store);
+        forms->FormMain.Show();
+    }
+
+    // Reads the instrument, answering the choice dialog with CSV into `file`.
+    void readInto(const std::string& file) {
+        ui.saveDialogAnswers.push_back(file);
+        ui.onShowModal = [](Form& form) {
+            auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
+            auto& items = dialog.ExportTypeComboBox.Items;
+            const auto found = std::find(items.begin(), items.end(), "Comma-Delimited Text (CSV)");
+            dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - items.begin());
+            dialog.ExportTypeComboBoxChange();
+            dialog.FileRadioButtonClick();
+            dialog.OKBtnClick();
+            return dialog.Result;
+        };
+        forms->FormMain.BtExecuteExportClick();
+    }
+
+    const std::string& status() { return forms->FormMain.ArchiveStatus.Caption; }
+
+    PseudoPorts ports{};
+    SimulatedInstrument sim{TwoRecordsPort, TwoRecordsMemory};
+    FakeUi ui;
+    GioShell shell;
+    SettingsStore store{settingsFile()};
+    std::unique_ptr<OvenaForms> forms;
+};
+
+TEST_F(WindowArchive, EachReadoutKeepsItsRecordsOnceInTheWorkstationsArchive) {
+    showWindow();
+    readInto(sandboxFolder() + "/first.csv");
+    EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.");
+    readInto(sandboxFolder() + "/second.csv");
+    EXPECT_EQ(status(), "Archive: 2 records kept, 0 of them new.");
+    EXPECT_THAT(ui.boxes, IsEmpty());
+    EXPECT_TRUE(fs::exists(sandboxFolder() + "/second.csv"));
+
+    archive::Archive kept = archive::Archive::openFile(archive::defaultArchiveFile(), false);
+    EXPECT_EQ(kept.countRecords({}), 2);
+    EXPECT_EQ(kept.stats().readouts, 2);
+    const auto records = kept.listRecords({}, {});
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0].instrumentSerial, "64012345");
+    EXPECT_EQ(records[0].customer, "4711");
+    EXPECT_EQ(records[0].fuel, "Erdgas H");
+    EXPECT_EQ(records[0].workstation, "Werkstatt 2");
+}
+
+TEST_F(WindowArchive, AnArchiveThatCannotBeWrittenIsToldOnceAndTheExportGoesOn) {
+    // A folder where the archive file should be.
+    fs::create_directories(archive::defaultArchiveFile());
+    showWindow();
+    const std::string file = sandboxFolder() + "/readout.csv";
+    readInto(file);
+
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].caption, "Fehler");
+    EXPECT_THAT(ui.boxes[0].text, testing::StartsWith("The measurements could not be archived: " +
+                                                      archive::defaultArchiveFile()));
+    EXPECT_TRUE(fs::exists(file)) << "the export went on";
+    EXPECT_EQ(status(), "Archive: the measurements could not be archived.");
+    EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
+}
+
+TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
+    PostgresServer server;
+    if (!server.running())
+        GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
+    store.writeString(archive::ArchiveKey, "Server", server.conninfo());
+    showWindow();
+    readInto(sandboxFolder() + "/readout.csv");
+
+    EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.\nServer: 1 readout and 2 "
+                        "records sent to ovena on " +
+                            server.socketFolder() + " (2 new there).");
+    archive::Archive remote = archive::Archive::openServer(server.conninfo());
+    EXPECT_EQ(remote.countRecords({}), 2);
+    EXPECT_EQ(remote.listRecords({}, {})[0].workstation, "Werkstatt 2");
+    EXPECT_THAT(ui.boxes, IsEmpty());
+}
+
+TEST_F(WindowArchive, AServerOutOfReachIsOnlyTheStatusLine) {
+    store.writeString(archive::ArchiveKey, "Server",
+                      "host=" + sandboxFolder() + "/no-server dbname=ovena connect_timeout=2");
+    showWindow();
+    readInto(sandboxFolder() + "/readout.csv");
+
+    EXPECT_THAT(ui.boxes, IsEmpty());
+    EXPECT_THAT(status(), testing::StartsWith("Archive: 2 records kept, 2 of them new.\nServer "
+                                              "not reached: cannot connect to the server: "));
+    EXPECT_EQ(std::count(status().begin(), status().end(), '\n'), 1);
+    EXPECT_EQ(archive::Archive::openFile(archive::defaultArchiveFile(), false).stats().lastSync,
+              "");
+}
+
+} // namespace
+} // namespace ovena
