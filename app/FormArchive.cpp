@@ -3,6 +3,7 @@
 #include "archive/Workstation.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
+#include "table/FieldCatalogue.h"
 #include "table/TableBuilder.h"
 
 #include <algorithm>
@@ -19,6 +20,8 @@ constexpr std::string_view PlaceKey = "Software\\TEV\\Ovena\\ArchiveWindow";
 // screens back and forth.
 constexpr std::int64_t PageRows = 200;
 constexpr std::size_t PagesKept = 8;
+// The chart shows at most this many measurements of a customer, the most recent.
+constexpr std::int64_t ChartRows = 5000;
 
 MeasurementOrder fieldOrder(int field) {
     switch (field) {
@@ -55,6 +58,7 @@ TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, const OutputSet
     Caption = "Archive";
     ClientWidth = 900;
     ClientHeight = 640;
+    ChartFields = {7, 9, FieldEfficiency}; // O2, CO, efficiency
     makeColumns();
 }
 
@@ -134,6 +138,9 @@ void TFormArchive::recount() {
     makeColumns();
     ++TableVersion;
     changed();
+    // The chart shows the first customer found until a row is chosen.
+    if (ChartCustomer.empty() && count_.measurements > 0)
+        ChooseRow(0);
 }
 
 void TFormArchive::makeColumns() {
@@ -224,6 +231,100 @@ TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
         CountText = e.what();
     }
     return result;
+}
+
+void TFormArchive::ChooseRow(std::int64_t row) {
+    const std::int64_t record = RecordOfRow(row);
+    if (!record || !archive_)
+        return;
+    archive::RecordFilter filter;
+    filter.ids.emplace(1, record);
+    try {
+        const std::vector<archive::RecordSummary> found = archive_->listRecords(filter, {});
+        const std::string customer = found.empty() ? std::string() : found.front().customer;
+        if (customer == ChartCustomer && ChartVersion > 0)
+            return;
+        ChartCustomer = customer;
+    } catch (const archive::ArchiveError& e) {
+        CountText = e.what();
+    }
+    makeChart();
+}
+
+void TFormArchive::ChooseChartField(int field, bool shown) {
+    if (field < FirstChartField || field > LastChartField)
+        return;
+    const auto found = std::find(ChartFields.begin(), ChartFields.end(), field);
+    if (shown == (found != ChartFields.end()))
+        return;
+    if (shown)
+        ChartFields.insert(std::upper_bound(ChartFields.begin(), ChartFields.end(), field), field);
+    else
+        ChartFields.erase(found);
+    makeChart();
+}
+
+void TFormArchive::SaveChartClick() {
+    if (!ChartWriter)
+        return;
+    SaveFileRequest request;
+    request.title = "Save chart";
+    request.filter = "PNG image (*.png)|*.png|SVG drawing (*.svg)|*.svg";
+    request.defaultExtension = "png";
+    request.initialFileName = "chart.png";
+    const std::optional<std::string> path = ui_.saveFileDialog(request);
+    if (!path)
+        return;
+    const std::string error = ChartWriter(*path);
+    if (!error.empty())
+        ui_.messageBox(Caption, error, MessageIcon::Error, {{ModalResult::Ok, "OK"}});
+}
+
+// The chart reads the customer's rows oldest first, with the same values the table shows: the
+// efficiency from the loss, the draft a measurement takes from its draft line.
+void TFormArchive::makeChart() {
+    Chart.clear();
+    if (archive_ && !ChartCustomer.empty()) {
+        archive::RecordFilter filter;
+        filter.customer = ChartCustomer;
+        try {
+            const std::int64_t rows = archive_->countMeasurements(filter).measurements;
+            const std::vector<archive::ArchivedMeasurement> measurements =
+                archive_->listMeasurements(filter, {}, std::max<std::int64_t>(0, rows - ChartRows),
+                                           ChartRows);
+            for (const bool tests : {false, true}) {
+                for (const int field : ChartFields) {
+                    ChartSeries series;
+                    series.Field = field;
+                    series.Name = FieldHeadings[static_cast<std::size_t>(field)];
+                    series.Unit = FieldUnits[static_cast<std::size_t>(field)];
+                    if (series.Unit.rfind("/ ", 0) == 0)
+                        series.Unit.erase(0, 2);
+                    series.Tests = tests;
+                    for (const archive::ArchivedMeasurement& m : measurements) {
+                        const bool test =
+                            m.row.lineType >= FirstTestLine && m.row.lineType <= LastTestLine;
+                        if (test != tests || !m.row.measuredAt)
+                            continue;
+                        std::optional<double> value;
+                        if (field == FieldDraft)
+                            value = m.row.draft;
+                        else if (const auto& v = m.row.values[static_cast<std::size_t>(
+                                     FieldTokenMap[static_cast<std::size_t>(field)])])
+                            value = field == FieldEfficiency ? EfficiencyFromLoss(*v) : v;
+                        if (value)
+                            series.Points.emplace_back(*m.row.measuredAt, *value);
+                    }
+                    if (!tests || !series.Points.empty())
+                        Chart.push_back(std::move(series));
+                }
+            }
+        } catch (const archive::ArchiveError& e) {
+            CountText = e.what();
+        }
+    }
+    ++ChartVersion;
+    changed();
 }
 
 void TFormArchive::loadPlace() {

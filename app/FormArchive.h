@@ -25,6 +25,17 @@ struct ArchiveColumn {
     bool Reversed = false;
 };
 
+// One line of the chart: the values of one field over time, of the measurements or of the test
+// measurements.
+struct ChartSeries {
+    int Field = 0;
+    std::string Name; // the field's heading (Windows-1252)
+    std::string Unit; // its unit ("Vol%"); empty where it has none
+    bool Tests = false;
+    // The measurement's time (ISO 8601) and the field's value, oldest first.
+    std::vector<std::pair<std::string, double>> Points;
+};
+
 // The archive window: the measurements of every readout kept, found by customer, instrument,
 // date and fuel, shown as the table an export of them would hold (the columns and formats of the
 // configuration page). The table is a window onto the store: rows are counted, sorted and read
@@ -71,6 +82,25 @@ public:
     // Sorts by the column (from 0); the order of the rows shown so far starts anew.
     void SortBy(int column, bool descending);
 
+    // The chart: the measurements of the customer of the row chosen last, one line per field
+    // chosen (FirstChartField to LastChartField), tests apart.
+    static constexpr int FirstChartField = 4;
+    static constexpr int LastChartField = FieldCount - 1;
+    std::vector<int> ChartFields;
+    std::string ChartCustomer;
+    std::vector<ChartSeries> Chart;
+    // Counts the changes of the chart.
+    int ChartVersion = 0;
+    // Chooses the row whose customer the chart shows.
+    void ChooseRow(std::int64_t row);
+    // Shows or hides a field's line in the chart.
+    void ChooseChartField(int field, bool shown);
+    // Writes the chart as the view draws it to a file (PNG or SVG by the name's ending);
+    // answers why not, empty when written. Set by the view.
+    std::function<std::string(const std::string& path)> ChartWriter;
+    // "Save chart...": asks for the file and writes the chart.
+    void SaveChartClick();
+
     // Counts the changes of the rows or columns (filter, sort, settings), so a view knows when
     // to read them anew.
     int TableVersion = 0;
@@ -97,6 +127,7 @@ private:
     void makeColumns();
     const Page& page(std::int64_t row);
     Page readPage(std::int64_t first);
+    void makeChart();
     void loadPlace();
     void savePlace();
 

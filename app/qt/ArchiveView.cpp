@@ -2,17 +2,33 @@
 
 #include "app/qt/FormWindow.h"
 #include "app/qt/QtText.h"
+#include "table/FieldCatalogue.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
+#include <QCursor>
+#include <QDateTime>
+#include <QDateTimeAxis>
+#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
+#include <QListWidget>
+#include <QPainter>
+#include <QPushButton>
+#include <QScatterSeries>
 #include <QSignalBlocker>
+#include <QSplitter>
+#include <QSvgGenerator>
 #include <QTableView>
 #include <QTimer>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 namespace ovena {
 
@@ -20,6 +36,12 @@ namespace {
 
 // Typing pauses this long before the filter runs, so a number typed quickly is one query.
 constexpr int FilterDelayMs = 250;
+
+QDateTime measuredAt(const std::string& iso) {
+    QDateTime time = QDateTime::fromString(QString::fromStdString(iso), Qt::ISODate);
+    time.setTimeSpec(Qt::UTC);
+    return time;
+}
 
 } // namespace
 
@@ -165,15 +187,166 @@ ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
         form_.FilterChanged();
     });
 
+    QObject::connect(table_->selectionModel(), &QItemSelectionModel::currentRowChanged, table_,
+                     [this](const QModelIndex& current) {
+                         if (current.isValid())
+                             form_.ChooseRow(current.row());
+                     });
+
+    auto* splitter = new QSplitter(Qt::Vertical, window);
+    splitter->addWidget(table_);
+    splitter->addWidget(buildChart(splitter));
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 1);
+
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(filters);
     layout->addWidget(count_);
-    layout->addWidget(table_, 1);
+    layout->addWidget(splitter, 1);
+    form.ChartWriter = [this](const std::string& path) { return writeChart(path); };
 
     refresh();
 }
 
-ArchiveView::~ArchiveView() = default;
+ArchiveView::~ArchiveView() {
+    form_.ChartWriter = nullptr;
+}
+
+QWidget* ArchiveView::buildChart(QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    chartFields_ = new QListWidget(panel);
+    chartFields_->setObjectName(QStringLiteral("ChartFields"));
+    chartFields_->setMaximumWidth(150);
+    for (int field = TFormArchive::FirstChartField; field <= TFormArchive::LastChartField;
+         ++field) {
+        auto* item = new QListWidgetItem(
+            qtText(std::string(FieldHeadings[static_cast<std::size_t>(field)])), chartFields_);
+        item->setData(Qt::UserRole, field);
+        item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+        item->setCheckState(Qt::Unchecked);
+    }
+    QObject::connect(chartFields_, &QListWidget::itemChanged, chartFields_,
+                     [this](QListWidgetItem* item) {
+                         form_.ChooseChartField(item->data(Qt::UserRole).toInt(),
+                                                item->checkState() == Qt::Checked);
+                     });
+    saveChart_ = new QPushButton(QStringLiteral("Save chart..."), panel);
+    saveChart_->setObjectName(QStringLiteral("BtSaveChart"));
+    QObject::connect(saveChart_, &QPushButton::clicked, saveChart_,
+                     [this] { form_.SaveChartClick(); });
+
+    chartView_ = new QChartView(new QChart, panel);
+    chartView_->setObjectName(QStringLiteral("Chart"));
+    chartView_->setRenderHint(QPainter::Antialiasing);
+    chartView_->setMinimumHeight(200);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(chartFields_, 1);
+    side->addWidget(saveChart_);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addLayout(side);
+    layout->addWidget(chartView_, 1);
+    return panel;
+}
+
+// One line with its points per field, the tests as marks of their own; fields of the same unit
+// share a value axis.
+void ArchiveView::rebuildChart() {
+    QChart* chart = chartView_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes())
+        chart->removeAxis(axis);
+    chart->setTitle(form_.ChartCustomer.empty()
+                        ? QString()
+                        : QStringLiteral("Customer %1").arg(qtText(form_.ChartCustomer)));
+    if (form_.Chart.empty())
+        return;
+
+    auto* time = new QDateTimeAxis;
+    time->setFormat(QStringLiteral("dd.MM.yyyy"));
+    time->setTitleText(QStringLiteral("Date"));
+    chart->addAxis(time, Qt::AlignBottom);
+    std::map<std::string, QValueAxis*> valueAxes;
+    for (const ChartSeries& line : form_.Chart) {
+        QXYSeries* series = nullptr;
+        if (line.Tests) {
+            auto* marks = new QScatterSeries;
+            marks->setMarkerShape(QScatterSeries::MarkerShapeRectangle);
+            marks->setMarkerSize(8);
+            series = marks;
+            series->setName(qtText(line.Name) + QStringLiteral(" (tests)"));
+        } else {
+            series = new QLineSeries;
+            series->setPointsVisible(true);
+            series->setName(qtText(line.Name));
+        }
+        for (const auto& [when, value] : line.Points)
+            series->append(static_cast<qreal>(measuredAt(when).toMSecsSinceEpoch()), value);
+        const QString unit = qtText(line.Unit);
+        const QString name = series->name();
+        QObject::connect(
+            series, &QXYSeries::hovered, series, [name, unit](const QPointF& point, bool state) {
+                if (!state) {
+                    QToolTip::hideText();
+                    return;
+                }
+                const QDateTime when =
+                    QDateTime::fromMSecsSinceEpoch(static_cast<qint64>(point.x()), Qt::UTC);
+                QToolTip::showText(QCursor::pos(),
+                                   QStringLiteral("%1: %2 %3\n%4")
+                                       .arg(name)
+                                       .arg(point.y())
+                                       .arg(unit)
+                                       .arg(when.toString(QStringLiteral("dd.MM.yyyy hh:mm"))));
+            });
+        chart->addSeries(series);
+        series->attachAxis(time);
+        QValueAxis*& axis = valueAxes[line.Unit];
+        if (!axis) {
+            axis = new QValueAxis;
+            axis->setTitleText(unit.isEmpty() ? qtText(line.Name) : unit);
+            chart->addAxis(axis, valueAxes.size() % 2 ? Qt::AlignLeft : Qt::AlignRight);
+        }
+        series->attachAxis(axis);
+        if (line.Tests) {
+            // The marks take the colour of their field's line.
+            for (QAbstractSeries* other : chart->series())
+                if (auto* measured = qobject_cast<QLineSeries*>(other);
+                    measured && measured->name() == qtText(line.Name))
+                    series->setColor(measured->color());
+        }
+    }
+    // A single point or equal values still get a readable range.
+    for (auto& [unit, axis] : valueAxes) {
+        (void)unit;
+        if (axis->min() == axis->max())
+            axis->setRange(axis->min() - 1, axis->max() + 1);
+    }
+    if (time->min() == time->max())
+        time->setRange(time->min().addDays(-1), time->max().addDays(1));
+}
+
+std::string ArchiveView::writeChart(const std::string& path) {
+    const QString file = QString::fromLocal8Bit(path.c_str());
+    if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setFileName(file);
+        svg.setSize(chartView_->size());
+        svg.setViewBox(chartView_->rect());
+        svg.setTitle(chartView_->chart()->title());
+        QPainter painter;
+        if (!painter.begin(&svg))
+            return "The chart could not be written to " + path + ".";
+        chartView_->render(&painter);
+        painter.end();
+        return QFile::exists(file) ? std::string()
+                                   : "The chart could not be written to " + path + ".";
+    }
+    if (!chartView_->grab().save(file, "PNG"))
+        return "The chart could not be written to " + path + ".";
+    return {};
+}
 
 QWidget* ArchiveView::widget() {
     return window_.get();
@@ -214,6 +387,18 @@ void ArchiveView::refresh() {
     if (tableVersion_ != form_.TableVersion) {
         tableVersion_ = form_.TableVersion;
         model_->reset();
+    }
+    if (chartVersion_ != form_.ChartVersion) {
+        chartVersion_ = form_.ChartVersion;
+        const QSignalBlocker blocker(chartFields_);
+        for (int i = 0; i < chartFields_->count(); ++i) {
+            QListWidgetItem* item = chartFields_->item(i);
+            const int field = item->data(Qt::UserRole).toInt();
+            const bool shown = std::find(form_.ChartFields.begin(), form_.ChartFields.end(),
+                                         field) != form_.ChartFields.end();
+            item->setCheckState(shown ? Qt::Checked : Qt::Unchecked);
+        }
+        rebuildChart();
     }
 }
 

@@ -6,7 +6,10 @@
 #include <QAbstractTableModel>
 #include <memory>
 
+class QChartView;
 class QComboBox;
+class QListWidget;
+class QPushButton;
 class QLabel;
 class QLineEdit;
 class QTableView;
@@ -48,6 +51,9 @@ private:
 
     void filterEdited();
     void placeWindow();
+    QWidget* buildChart(QWidget* parent);
+    void rebuildChart();
+    std::string writeChart(const std::string& path);
 
     TFormArchive& form_;
     std::unique_ptr<Window> window_;
@@ -60,7 +66,11 @@ private:
     QTableView* table_ = nullptr;
     ArchiveTableModel* model_ = nullptr;
     QTimer* debounce_ = nullptr;
+    QChartView* chartView_ = nullptr;
+    QListWidget* chartFields_ = nullptr;
+    QPushButton* saveChart_ = nullptr;
     int tableVersion_ = -1;
+    int chartVersion_ = -1;
     bool placed_ = false;
 };
 

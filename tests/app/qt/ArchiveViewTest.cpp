@@ -8,12 +8,16 @@
 #include "support/TestEnvironment.h"
 #include "table/TableBuilder.h"
 
+#include <QChart>
+#include <QChartView>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QListWidget>
+#include <QScatterSeries>
 #include <QTableView>
 #include <QToolButton>
 #include <chrono>
@@ -37,7 +41,7 @@ const std::vector<archive::RecordLines> FirstReadout = {
     {"1;4800", "21;0801021200;1;19.0;140.0;50.0;5.1;9;30;1000.0;1.30;11.0;8;6.0;0;0;0;0;0;0;0;30",
      "22;0801021201;1;19.0;141.0;50.0;5.2;9;30;1000.0;1.30;11.0;8;6.1;0;0;0;0;0;0;0;30",
      "23;0801021202;1;19.0;142.0;50.0;5.3;9;30;1000.0;1.30;11.0;8;6.2;0;0;0;0;0;0;0;30",
-     "12;0;0;-0.12",
+     "12;0;0;0;-0.12",
      "2;0801021210;1;19.0;143.0;50.0;5.4;9;30;1000.0;1.30;11.0;8;6.3;0;0;0;0;0;0;0;30"}};
 const std::vector<archive::RecordLines> SecondReadout = {
     {"1;4711",
@@ -242,6 +246,62 @@ TEST_F(ArchiveViewTest, TheWindowKeepsItsPlace) {
     ui.processEvents();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->size(), QSize(700, 500));
+}
+
+// The chart's series by name, each with its values.
+std::map<std::string, std::vector<double>> chartValues(QWidget* window) {
+    auto* view = window->findChild<QChartView*>(QStringLiteral("Chart"));
+    std::map<std::string, std::vector<double>> values;
+    if (!view)
+        return values;
+    for (QAbstractSeries* series : view->chart()->series()) {
+        std::vector<double>& points = values[series->name().toStdString()];
+        for (const QPointF& point : static_cast<QXYSeries*>(series)->points())
+            points.push_back(point.y());
+    }
+    return values;
+}
+
+TEST_F(ArchiveViewTest, TheChartShowsTheChosenCustomersValuesPerFieldWithTestsApart) {
+    using Values = std::map<std::string, std::vector<double>>;
+    openArchive();
+    // The first customer found until a row is chosen: its measurements oldest first, and the
+    // efficiency the table shows (none where no loss was measured).
+    EXPECT_EQ(chartValues(window),
+              (Values{{"O2", {3.5, 2.9}}, {"CO", {12, 11}}, {"Eta", {92.7, 92.1}}}));
+
+    table->selectRow(3); // a test of customer 4800
+    EXPECT_EQ(forms->FormArchive.ChartCustomer, "4800");
+    EXPECT_EQ(chartValues(window), (Values{{"O2", {5.4}},
+                                           {"CO", {9}},
+                                           {"Eta", {93.7}},
+                                           {"O2 (tests)", {5.1, 5.2, 5.3}},
+                                           {"CO (tests)", {9, 9, 9}},
+                                           {"Eta (tests)", {94, 93.9, 93.8}}}));
+    auto* view = window->findChild<QChartView*>(QStringLiteral("Chart"));
+    for (QAbstractSeries* series : view->chart()->series())
+        EXPECT_EQ(series->name().endsWith(QStringLiteral("(tests)")),
+                  qobject_cast<QScatterSeries*>(series) != nullptr);
+
+    // Fields chosen beside the chart: the draft a measurement takes from its draft line.
+    auto* fields = window->findChild<QListWidget*>(QStringLiteral("ChartFields"));
+    ASSERT_TRUE(fields);
+    for (int i = 0; i < fields->count(); ++i)
+        if (fields->item(i)->text() == QStringLiteral("Draft[corr]"))
+            fields->item(i)->setCheckState(Qt::Checked);
+        else if (fields->item(i)->checkState() == Qt::Checked)
+            fields->item(i)->setCheckState(Qt::Unchecked);
+    EXPECT_EQ(chartValues(window), (Values{{"Draft[corr]", {-0.12}}}));
+
+    // "Save chart..." writes what the window shows, as PNG or as SVG.
+    const std::string png = sandboxFolder() + "/chart.png";
+    const std::string svg = sandboxFolder() + "/chart.svg";
+    ASSERT_TRUE(forms->FormArchive.ChartWriter);
+    EXPECT_EQ(forms->FormArchive.ChartWriter(png), "");
+    EXPECT_EQ(readFile(png).substr(0, 8), std::string("\x89PNG\r\n\x1a\n"));
+    EXPECT_EQ(forms->FormArchive.ChartWriter(svg), "");
+    EXPECT_THAT(readFile(svg), testing::HasSubstr("<svg"));
+    EXPECT_NE(forms->FormArchive.ChartWriter(sandboxFolder() + "/missing/chart.png"), "");
 }
 
 } // namespace
