@@ -50,9 +50,8 @@ std::optional<std::string> given(const std::string& text) {
 
 } // namespace
 
-TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, const OutputSettings& settings,
-                           Opener open)
-    : ui_(ui), store_(store), settings_(settings), open_(std::move(open)) {
+TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open)
+    : ui_(ui), store_(store), main_(main), settings_(main), open_(std::move(open)) {
     if (!open_)
         open_ = [] { return archive::Archive::openFile(archive::defaultArchiveFile(), true); };
     Caption = "Archive";
@@ -102,6 +101,17 @@ archive::RecordFilter TFormArchive::Filter() const {
 }
 
 void TFormArchive::FilterChanged() {
+    recount();
+}
+
+void TFormArchive::ArchiveChanged() {
+    if (archive_) {
+        try {
+            Fuels = archive_->fuels();
+        } catch (const archive::ArchiveError&) {
+            // The count below tells why the archive cannot be read.
+        }
+    }
     recount();
 }
 
@@ -231,6 +241,32 @@ TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
         CountText = e.what();
     }
     return result;
+}
+
+void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
+    if (!ExportAllowed())
+        return;
+    archive::RecordFilter filter = Filter();
+    if (!rows.empty()) {
+        filter.ids.emplace();
+        for (const std::int64_t row : rows)
+            if (const std::int64_t record = RecordOfRow(row))
+                filter.ids->push_back(record);
+        std::sort(filter.ids->begin(), filter.ids->end());
+        filter.ids->erase(std::unique(filter.ids->begin(), filter.ids->end()), filter.ids->end());
+    }
+    TableRecordList table;
+    try {
+        archive_->forEachRecord(filter, {archive::RecordColumn::FirstRead, false},
+                                [&](const archive::ArchivedRecord& record) {
+                                    table.add(record.lines, record.summary.instrumentSerial,
+                                              record.fuelNames);
+                                });
+        if (!table.empty())
+            main_.Export.ExportRecords(table.records(), main_);
+    } catch (const std::exception& e) {
+        ui_.messageBox(Caption, e.what(), MessageIcon::Error, {{ModalResult::Ok, "OK"}});
+    }
 }
 
 void TFormArchive::ChooseRow(std::int64_t row) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/TDAMain.h"
 #include "archive/Archive.h"
 #include "platform/Form.h"
 #include "table/OutputSettings.h"
@@ -44,10 +45,10 @@ class TFormArchive : public Form {
 public:
     using Opener = std::function<archive::Archive()>;
 
-    // `settings` are the configuration page's; `open` opens the archive shown (by default the
-    // workstation's archive file, created when missing).
-    TFormArchive(UiServices& ui, SettingsStore& store, const OutputSettings& settings,
-                 Opener open = {});
+    // The table takes the main window's configuration page; its export is the main window's.
+    // `open` opens the archive shown (by default the workstation's archive file, created when
+    // missing).
+    TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open = {});
 
     // The filters as typed (Windows-1252): customer number and instrument serial match what
     // begins with them; dates "YYYY-MM-DD" or "YYYY-MM-DDThh:mm"; an empty text takes all.
@@ -77,6 +78,8 @@ public:
 
     // A filter text changed: the rows and the count follow.
     void FilterChanged();
+    // Records were added to the archive (a readout ended): the fuels, rows and count follow.
+    void ArchiveChanged();
     // The configuration page changed the fields or formats: the table follows.
     void SettingsChanged();
     // Sorts by the column (from 0); the order of the rows shown so far starts anew.
@@ -111,6 +114,14 @@ public:
     // The archive's id of the record a row comes from; 0 outside the rows.
     std::int64_t RecordOfRow(std::int64_t row);
 
+    // Exports the records of these rows, or of every row shown when none is given, through the
+    // main window's export and its choice of format, in the order they were read, so the
+    // records of one readout give the table that readout gave. Waits (does nothing) while an
+    // instrument procedure runs.
+    void ExportRows(const std::vector<std::int64_t>& rows);
+    // Whether "Export..." can run now.
+    bool ExportAllowed() const { return !main_.Busy && archive_ && RowCount() > 0; }
+
     // The filter the texts make (without the fuel when it is empty).
     archive::RecordFilter Filter() const;
     archive::Archive* OpenArchive() { return archive_ ? &*archive_ : nullptr; }
@@ -133,6 +144,7 @@ private:
 
     UiServices& ui_;
     SettingsStore& store_;
+    TFormMain& main_;
     const OutputSettings& settings_;
     Opener open_;
     std::optional<archive::Archive> archive_;

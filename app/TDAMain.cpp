@@ -271,6 +271,13 @@ void TFormMain::setBusy(bool busy) {
     for (SpeedItem* item : {&btClose, &BtHelp, &SpItReaddata, &BtKonfig})
         item->Enabled = !busy;
     changed();
+    // The archive window's export waits for the procedure, and a readout's records show there.
+    if (ArchiveWindow && ArchiveWindow->Visible) {
+        if (busy)
+            ArchiveWindow->changed();
+        else
+            ArchiveWindow->ArchiveChanged();
+    }
 }
 
 void TFormMain::runProcedure(void (*procedure)(ProcedureHost&),

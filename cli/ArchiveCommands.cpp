@@ -153,40 +153,6 @@ int runList(const ListRequest& r) {
     return Success;
 }
 
-// Archived records as the table builder takes them: each with its instrument's serial number
-// and fuel names.
-class ArchivedTable {
-public:
-    void add(const archive::ArchivedRecord& record) {
-        auto& [names, table] = fuelTables_[record.fuelNames.get()];
-        if (!names) {
-            names = record.fuelNames;
-            for (std::size_t i = 0; i < names->size() && i < MaxFuels; ++i)
-                table[i + 1] = (*names)[i];
-        }
-        entries_.push_back({record.lines, record.summary.instrumentSerial, &table,
-                            static_cast<int>(names->size())});
-    }
-
-    std::vector<TableRecord> records() const {
-        std::vector<TableRecord> records;
-        for (const Entry& e : entries_)
-            records.push_back({e.lines, e.serial, *e.fuelNames, e.fuelCount});
-        return records;
-    }
-
-private:
-    struct Entry {
-        std::vector<std::string> lines;
-        std::string serial;
-        const FuelNameTable* fuelNames;
-        int fuelCount;
-    };
-    std::vector<Entry> entries_;
-    std::map<const void*, std::pair<std::shared_ptr<const std::vector<std::string>>, FuelNameTable>>
-        fuelTables_;
-};
-
 struct ExportRequest {
     FilterFlags filters;
     Source source;
@@ -199,12 +165,15 @@ int runExport(const ExportRequest& r) {
     const archive::RecordFilter filter = r.filters.filter();
     ExportSession session;
     session.prepare(r.table);
-    ArchivedTable table;
+    TableRecordList table;
     {
         Archive archive = r.source.open(session.store);
         // In the order the records were read, so one readout's records give its own table.
         archive.forEachRecord(filter, {archive::RecordColumn::FirstRead, false},
-                              [&](const archive::ArchivedRecord& record) { table.add(record); });
+                              [&](const archive::ArchivedRecord& record) {
+                                  table.add(record.lines, record.summary.instrumentSerial,
+                                            record.fuelNames);
+                              });
     }
     bool exported = false;
     try {

@@ -226,6 +226,26 @@ std::string FormatDateTimeField(std::string_view text, int layout, bool twoDigit
     }
 }
 
+void TableRecordList::add(std::vector<std::string> lines, std::string instrumentSerial,
+                          std::shared_ptr<const std::vector<std::string>> fuelNames) {
+    auto& [names, table] = fuelTables_[fuelNames.get()];
+    if (!names) {
+        names = std::move(fuelNames);
+        for (std::size_t i = 0; i < names->size() && i < MaxFuels; ++i)
+            table[i + 1] = (*names)[i];
+    }
+    entries_.push_back(
+        {std::move(lines), std::move(instrumentSerial), &table, static_cast<int>(names->size())});
+}
+
+std::vector<TableRecord> TableRecordList::records() const {
+    std::vector<TableRecord> records;
+    records.reserve(entries_.size());
+    for (const Entry& e : entries_)
+        records.push_back({e.lines, e.serial, *e.fuelNames, e.fuelCount});
+    return records;
+}
+
 void ClearTable(StringGrid& grid) {
     for (int row = 0; row < grid.RowCount(); ++row)
         for (int column = 0; column < grid.ColCount(); ++column)

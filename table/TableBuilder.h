@@ -4,6 +4,8 @@
 #include "table/OutputSettings.h"
 
 #include <array>
+#include <map>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -56,6 +58,28 @@ struct TableRecord {
     const std::string& instrumentSerial;
     const FuelNameTable& fuelNames;
     int fuelCount;
+};
+
+// Records gathered for one table, each with its instrument's serial number and fuel names
+// (fuel 1 first); records sharing one list of fuel names share its table.
+class TableRecordList {
+public:
+    void add(std::vector<std::string> lines, std::string instrumentSerial,
+             std::shared_ptr<const std::vector<std::string>> fuelNames);
+    // Valid while the list lives unchanged.
+    std::vector<TableRecord> records() const;
+    bool empty() const { return entries_.empty(); }
+
+private:
+    struct Entry {
+        std::vector<std::string> lines;
+        std::string serial;
+        const FuelNameTable* fuelNames;
+        int fuelCount;
+    };
+    std::vector<Entry> entries_;
+    std::map<const void*, std::pair<std::shared_ptr<const std::vector<std::string>>, FuelNameTable>>
+        fuelTables_;
 };
 
 // Fills `grid` from record lines: row 0 the headings, then one row per measurement with the

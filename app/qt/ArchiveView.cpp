@@ -153,6 +153,18 @@ ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
 
     count_ = new QLabel(window);
     count_->setObjectName(QStringLiteral("LbCount"));
+    export_ = new QPushButton(QStringLiteral("Export..."), window);
+    export_->setObjectName(QStringLiteral("BtExport"));
+    export_->setToolTip(QStringLiteral("Export the selected measurements, or all shown"));
+    QObject::connect(export_, &QPushButton::clicked, export_, [this] {
+        std::vector<std::int64_t> rows;
+        for (const QModelIndex& index : table_->selectionModel()->selectedRows())
+            rows.push_back(index.row());
+        form_.ExportRows(rows);
+    });
+    auto* countLine = new QHBoxLayout;
+    countLine->addWidget(count_, 1);
+    countLine->addWidget(export_);
 
     model_ = new ArchiveTableModel(form);
     model_->setParent(window);
@@ -201,7 +213,7 @@ ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
 
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(filters);
-    layout->addWidget(count_);
+    layout->addLayout(countLine);
     layout->addWidget(splitter, 1);
     form.ChartWriter = [this](const std::string& path) { return writeChart(path); };
 
@@ -384,6 +396,7 @@ void ArchiveView::refresh() {
         fuel_->setCurrentIndex(index < 0 ? 0 : index);
     }
     count_->setText(qtText(form_.CountText));
+    export_->setEnabled(form_.ExportAllowed());
     if (tableVersion_ != form_.TableVersion) {
         tableVersion_ = form_.TableVersion;
         model_->reset();

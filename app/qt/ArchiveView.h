@@ -69,6 +69,7 @@ private:
     QChartView* chartView_ = nullptr;
     QListWidget* chartFields_ = nullptr;
     QPushButton* saveChart_ = nullptr;
+    QPushButton* export_ = nullptr;
     int tableVersion_ = -1;
     int chartVersion_ = -1;
     bool placed_ = false;

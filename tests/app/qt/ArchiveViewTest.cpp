@@ -1,24 +1,31 @@
+#include "../TwoRecords.h"
 #include "QtTestSupport.h"
 #include "app/OvenaForms.h"
 #include "app/qt/QtText.h"
 #include "app/qt/QtUiServices.h"
 #include "archive/Workstation.h"
 #include "platform/ConfigPaths.h"
+#include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
 #include "support/TestEnvironment.h"
+#include "table/SettingsPersistence.h"
 #include "table/TableBuilder.h"
 
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScatterSeries>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <chrono>
 #include <gmock/gmock.h>
@@ -83,6 +90,10 @@ protected:
         registerApplicationViews(ui);
         fillArchive();
         store.load();
+        store.writeString(InternationalKey, "sDecimal", ",");
+        store.writeString(InternationalKey, "sList", ";");
+        store.writeString(SettingsKey, "CBHeader_Checked", "True");
+        store.writeString(SettingsKey, "CBNumberRows_Checked", "True");
         forms = std::make_unique<OvenaForms>(ui, shell, store);
         TFormMain& main = forms->FormMain;
         main.Listboxfields.Checked.fill(false);
@@ -246,6 +257,56 @@ TEST_F(ArchiveViewTest, TheWindowKeepsItsPlace) {
     ui.processEvents();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->size(), QSize(700, 500));
+}
+
+// Runs `action` once a modal window of type W is up, skipping other modal windows.
+template <class W> void whenModal(std::function<void(W*)> action) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, action] {
+        if (auto* modal = qobject_cast<W*>(QApplication::activeModalWidget());
+            modal && modal->isVisible()) {
+            poll->stop();
+            poll->deleteLater();
+            action(modal);
+        }
+    });
+    poll->start(10);
+}
+
+TEST_F(ArchiveViewTest, ASelectionExportsTheFileAReadoutOfTheSameRecordsGives) {
+    openArchive();
+    auto* exportButton = window->findChild<QPushButton*>(QStringLiteral("BtExport"));
+    ASSERT_TRUE(exportButton);
+    EXPECT_TRUE(exportButton->isEnabled());
+    // While an instrument procedure runs, the export waits.
+    forms->FormMain.Busy = true;
+    forms->FormArchive.changed();
+    EXPECT_FALSE(exportButton->isEnabled());
+    forms->FormMain.Busy = false;
+    forms->FormArchive.changed();
+
+    // The two records the simulator's readout of TwoRecordsMemory brings, chosen in the table.
+    QItemSelection chosen;
+    for (const int row : {0, 1})
+        chosen.select(table->model()->index(row, 0), table->model()->index(row, 0));
+    table->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+
+    const std::string file = sandboxFolder() + "/archive.csv";
+    whenModal<QDialog>([&](QDialog* dialog) {
+        auto* formats = dialog->findChild<QComboBox*>(QStringLiteral("ExportTypeComboBox"));
+        const int csv = formats->findText(QStringLiteral("Comma-Delimited Text (CSV)"));
+        formats->setCurrentIndex(csv);
+        Q_EMIT formats->activated(csv);
+        dialog->findChild<QRadioButton*>(QStringLiteral("FileRadioButton"))->click();
+        whenModal<QFileDialog>([file](QFileDialog* save) {
+            typeFileName(save, QString::fromStdString(file));
+            static_cast<QDialog*>(save)->accept();
+        });
+        buttonWithText(dialog, QStringLiteral("&Ok"))->click();
+    });
+    exportButton->click();
+    EXPECT_EQ(readFile(file), TwoRecordsCsv);
 }
 
 // The chart's series by name, each with its values.
