@@ -1,5 +1,7 @@
-// ovena-bench: the export engine and the readout, measured (scripts/bench prints the summary).
+// ovena-bench: the export engine, the readout and the measurement archive, measured (scripts/bench
+// prints the summary).
 
+#include "ArchiveBench.h"
 #include "ExportBench.h"
 #include "ReadoutBench.h"
 
@@ -12,6 +14,7 @@ int main(int argc, char** argv) {
     ovena::test::sandboxFolder();
     ovena::bench::registerExportBenchmarks();
     ovena::bench::registerReadoutBenchmarks();
+    ovena::bench::registerArchiveBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
