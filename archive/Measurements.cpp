@@ -6,8 +6,12 @@ namespace ovena::archive {
 
 namespace {
 
-// Rows per statement: each has 24 parameters, and SQLite takes 32766 in one statement.
-constexpr std::size_t RowsPerStatement = 500;
+// Rows per statement; each has 24 parameters. A server gets many rows per round trip. SQLite
+// has no round trips, and it looks each numbered parameter up among those before it when it
+// compiles a statement, so long statements there cost time by the square of their length.
+std::size_t rowsPerStatement(Dialect dialect) {
+    return dialect == Dialect::PostgreSQL ? 500 : 20;
+}
 // Records read at once while rows are added to records that lack them.
 constexpr std::int64_t RecordsPerBatch = 2000;
 
@@ -36,8 +40,9 @@ std::string placeholders(Dialect dialect, std::size_t first) {
 }
 
 void insert(Database& db, const std::vector<PlacedRow>& rows) {
-    for (std::size_t first = 0; first < rows.size(); first += RowsPerStatement) {
-        const std::size_t end = std::min(rows.size(), first + RowsPerStatement);
+    const std::size_t perStatement = rowsPerStatement(db.dialect());
+    for (std::size_t first = 0; first < rows.size(); first += perStatement) {
+        const std::size_t end = std::min(rows.size(), first + perStatement);
         std::string sql = "INSERT INTO measurement (" + std::string(Columns) + ") VALUES ";
         std::vector<SqlValue> params;
         params.reserve((end - first) * 24);

