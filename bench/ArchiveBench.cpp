@@ -3,9 +3,12 @@
 
 #include "ArchiveBench.h"
 
+#include "support/FakeShell.h"
+#include "support/FakeUi.h"
 #include "support/PostgresServer.h"
 #include "support/TestEnvironment.h"
 
+#include "app/OvenaForms.h"
 #include "archive/Archive.h"
 #include "archive/Sync.h"
 
@@ -143,9 +146,67 @@ void sync(benchmark::State& state) {
     state.counters["records_per_s"] = result.records / seconds;
 }
 
+// The archive window's form over the full archive, without its view: what the window asks of
+// the archive to show its count line, the first screen of rows and the chart.
+constexpr int ScreenRows = 40;
+
+struct WindowRig {
+    test::FakeUi ui;
+    test::FakeShell shell;
+    SettingsStore store;
+    OvenaForms forms{ui, shell, store};
+
+    TFormArchive window() {
+        return TFormArchive(ui, store, forms.FormMain,
+                            [] { return archive::Archive::openFile(fullArchive(), false); });
+    }
+};
+
+std::size_t showScreen(TFormArchive& window) {
+    std::size_t cells = 0;
+    for (int row = 0; row < ScreenRows; ++row)
+        cells += window.Row(row).size();
+    return cells;
+}
+
+void windowOpen(benchmark::State& state) {
+    fullArchive();
+    WindowRig rig;
+    std::size_t cells = 0;
+    for (auto _ : state) {
+        TFormArchive window = rig.window();
+        window.Open();
+        cells = showScreen(window);
+    }
+    state.counters["cells"] = static_cast<double>(cells);
+}
+
+void windowFilter(benchmark::State& state) {
+    WindowRig rig;
+    TFormArchive window = rig.window();
+    window.Open();
+    int typed = 0;
+    std::int64_t rows = 0;
+    for (auto _ : state) {
+        // The first two digits of a customer number, different each time: 100 of the 1000
+        // customers, 10,000 of the 100,000 measurements.
+        window.CustomerFilter = std::to_string(10 + typed++ % 10);
+        window.FilterChanged();
+        showScreen(window);
+        rows = window.RowCount();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+}
+
 } // namespace
 
 void registerArchiveBenchmarks() {
+    benchmark::RegisterBenchmark("archive/window-open", windowOpen)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("archive/window-filter", windowFilter)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
     benchmark::RegisterBenchmark("archive/store", store)
         ->Unit(benchmark::kMillisecond)
         ->UseManualTime()
