@@ -25,6 +25,7 @@ struct RadioButton {
     int Top = 0;
     int Tag = 0;
     bool Checked = false;
+    bool Enabled = true;
     bool Visible = true;
 };
 

@@ -16,11 +16,16 @@ public:
 
     int startTimer(std::chrono::milliseconds interval, std::function<void()> onTick);
     void stopTimer(int id);
+    // Calls `onReadable` whenever the descriptor is readable when events are serviced.
+    int watchDescriptor(int fd, std::function<void()> onReadable);
+    void unwatchDescriptor(int id);
 
-    // Runs the timers that are due, without waiting.
+    // Runs the timers that are due and the watches whose descriptor is readable, without
+    // waiting.
     void processEvents() { service(-1, false); }
-    // Waits until `readFd` is readable (when not negative) or the next timer is due, then runs
-    // the timers that are due. Returns at once when no timer runs and no descriptor is given.
+    // Waits until `readFd` is readable (when not negative), a watched descriptor is readable or
+    // the next timer is due, then runs what is due. Returns at once when no timer runs and no
+    // descriptor is given.
     void waitForEvents(int readFd) { service(readFd, true); }
 
 private:
@@ -31,10 +36,18 @@ private:
         std::function<void()> onTick;
     };
 
+    struct Watch {
+        int id;
+        int fd;
+        std::function<void()> onReadable;
+    };
+
     void service(int readFd, bool wait);
     void runDueTimers();
+    void runReadyWatches(const std::vector<int>& ready);
 
     std::vector<Timer> timers_;
+    std::vector<Watch> watches_;
     int nextId_ = 1;
 };
 

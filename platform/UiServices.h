@@ -38,6 +38,7 @@ struct SaveFileRequest {
 enum class CursorShape { Default, Hourglass };
 
 using TimerId = int;
+using WatchId = int;
 
 // Everything the program's logic needs of the user interface. The desktop program implements it
 // with Qt, ovena-cli with the terminal, the tests with a scripted fake. All calls happen on the
@@ -65,6 +66,11 @@ public:
     virtual TimerId startTimer(std::chrono::milliseconds interval,
                                std::function<void()> onTick) = 0;
     virtual void stopTimer(TimerId id) = 0;
+
+    // Calls `onReadable` whenever `fd` is readable while the event queue is serviced, until the
+    // watch is ended: for descriptors that announce changes, such as an inotify watch.
+    virtual WatchId watchDescriptor(int fd, std::function<void()> onReadable) = 0;
+    virtual void unwatchDescriptor(WatchId id) = 0;
 
     // The save-file dialog; no value when the user cancels.
     virtual std::optional<std::string> saveFileDialog(const SaveFileRequest& request) = 0;
