@@ -1,14 +1,19 @@
 #include "link/Serobj.h"
 
+#include "link/PortAccess.h"
 #include "platform/PortMap.h"
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
+#include <linux/serial.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 
 namespace ovena {
@@ -20,6 +25,8 @@ using Dcb = DeviceControlBlock;
 // How long a write waits for room in a full transmit queue before the rest is dropped: a stuck
 // device must not freeze the program.
 constexpr std::chrono::milliseconds WriteWaitLimit{1000};
+// How long a missing port is given to appear before Open gives up.
+constexpr std::chrono::milliseconds MissingPortRecheck{300};
 
 speed_t speedFor(std::uint32_t baud) {
     struct Rate {
@@ -39,22 +46,37 @@ speed_t speedFor(std::uint32_t baud) {
     return B0;
 }
 
-// A descriptor of the device for reading and writing that never becomes the controlling
-// terminal and never blocks; -1 when the device cannot be opened or is no terminal.
-int openDevice(const std::string& device) {
-    if (device.empty())
-        return -1;
-    const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0 && !isatty(fd)) {
-        ::close(fd);
-        return -1;
+// Why opening the device failed, in the words of the port's states where one fits.
+std::string openFailure(int error, PortStatus status) {
+    switch (error) {
+    case EACCES:
+    case EPERM:
+        status.state = PortState::NoPermission;
+        status.group = deviceGroup(status.device);
+        return reasonText(status);
+    case EBUSY: // another program has the device in exclusive mode
+        status.state = PortState::InUse;
+        status.holder = DeviceUsers({status.device}).holderOf(status.device);
+        return reasonText(status);
+    case ENOENT:
+    case ENODEV:
+    case ENXIO:
+        status.state = PortState::NotConnected;
+        return reasonText(status);
+    default:
+        return status.device + ": " + std::strerror(error);
     }
-    return fd;
 }
 
-// Whether no other holder has the device: the lock of every program that opens it this way.
-bool lockExclusively(int fd) {
-    return flock(fd, LOCK_EX | LOCK_NB) == 0;
+// Asks the driver to hand each byte over at once: an FTDI adapter otherwise holds the last bytes
+// of a reply for its latency timer of 16 ms. Drivers without the setting (a pseudo-terminal)
+// refuse, which changes nothing.
+void requestLowLatency(int fd) {
+    serial_struct settings{};
+    if (ioctl(fd, TIOCGSERIAL, &settings) != 0 || (settings.flags & ASYNC_LOW_LATENCY))
+        return;
+    settings.flags |= ASYNC_LOW_LATENCY;
+    ioctl(fd, TIOCSSERIAL, &settings);
 }
 
 void setModemLine(int fd, int line, bool on) {
@@ -73,42 +95,74 @@ TSerial::~TSerial() {
 }
 
 bool TSerial::Exists() const {
-    const int fd = openDevice(deviceForPort(ComNr));
-    if (fd < 0)
-        return false;
-    const bool free = lockExclusively(fd);
-    ::close(fd);
-    return free;
+    return portStatus(ComNr).state == PortState::Present;
 }
 
 bool TSerial::HasConfig() const {
     termios settings{};
     if (Handle >= 0)
         return tcgetattr(Handle, &settings) == 0;
-    const int fd = openDevice(deviceForPort(ComNr));
-    if (fd < 0)
-        return false;
-    const bool answers = tcgetattr(fd, &settings) == 0;
-    ::close(fd);
-    return answers;
+    const std::string device = deviceForPort(ComNr);
+    struct stat node {};
+    return !device.empty() && ::stat(device.c_str(), &node) == 0 && S_ISCHR(node.st_mode);
 }
 
 void TSerial::Open() {
     Failed = false;
     if (Active) {
         Failed = true;
+        FailReason = "the port is open already";
         return;
     }
     // A descriptor left by an open whose Configure failed would otherwise leak and keep its lock.
     closeHandle();
-    Handle = openDevice(deviceForPort(ComNr));
-    if (Handle >= 0 && lockExclusively(Handle) && ioctl(Handle, TIOCEXCL) == 0)
-        exclusive_ = true;
-    else
+    FailReason.clear();
+    PortStatus status = portStatus(ComNr);
+    // An adapter plugged in a moment ago may still be getting its names from udev: one more
+    // look before the port counts as missing.
+    if (status.state == PortState::NotConnected || status.state == PortState::Absent) {
+        std::this_thread::sleep_for(MissingPortRecheck);
+        status = portStatus(ComNr);
+    }
+    if (!openDevice(status))
         closeHandle();
     // The driver's queue sizes are fixed on this platform; InBufSize only sets the limits.
     Failed = Handle < 0;
     QueueSize = InBufSize;
+}
+
+bool TSerial::openDevice(const PortStatus& status) {
+    if (status.state != PortState::Present) {
+        FailReason = reasonText(status);
+        return false;
+    }
+    const std::string& device = status.device;
+    PortHolder holder;
+    if (!uucpLock_.acquire(lockName(device, status.port), holder)) {
+        FailReason = holderText(holder);
+        return false;
+    }
+    Handle = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (Handle < 0) {
+        FailReason = openFailure(errno, status);
+        return false;
+    }
+    if (!isatty(Handle)) {
+        FailReason = device + " is no serial port";
+        return false;
+    }
+    // The lock of every program that opens the device this way.
+    if (flock(Handle, LOCK_EX | LOCK_NB) != 0) {
+        FailReason = holderText(DeviceUsers({device}).holderOf(device).value_or(PortHolder{}));
+        return false;
+    }
+    if (ioctl(Handle, TIOCEXCL) != 0) {
+        FailReason = device + ": " + std::strerror(errno);
+        return false;
+    }
+    exclusive_ = true;
+    requestLowLatency(Handle);
+    return true;
 }
 
 void TSerial::Configure() {
@@ -177,7 +231,8 @@ bool TSerial::applyDcb() {
         return false;
 
     settings.c_cflag &= ~(CSIZE | PARENB | PARODD | CMSPAR | CSTOPB | CRTSCTS);
-    settings.c_cflag |= CREAD | CLOCAL;
+    // HUPCL: DTR drops when the port closes, as the instrument expects of a closed line.
+    settings.c_cflag |= CREAD | CLOCAL | HUPCL;
     switch (Dcb.ByteSize) {
     case 5:
         settings.c_cflag |= CS5;
@@ -344,6 +399,7 @@ void TSerial::closeHandle() {
     Handle = -1;
     exclusive_ = false;
     hungUp_ = false;
+    uucpLock_.release();
 }
 
 } // namespace ovena

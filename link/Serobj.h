@@ -1,5 +1,8 @@
 #pragma once
 
+#include "link/PortAccess.h"
+#include "link/PortLocks.h"
+
 #include <cstdint>
 #include <string>
 
@@ -37,10 +40,11 @@ struct DeviceControlBlock {
     char EvtChar = 0;
 };
 
-// One serial port, opened by its COM number (mapped to a device by deviceForPort), moving bytes
+// One serial port, opened by its COM number (mapped to a device by the port map), moving bytes
 // without ever blocking on the receive side. Reads and queue counts answer 0 while the port is
 // not active, so a caller waiting for data on a closed or vanished port runs into its own
-// time-out.
+// time-out. An open port is held against every other program the ways they look: flock,
+// exclusive mode (TIOCEXCL) and the UUCP lock file.
 class TSerial {
 public:
     TSerial() = default;
@@ -62,13 +66,17 @@ public:
     bool NoErrorChar = true;    // deliver bytes with parity errors as received
     std::int32_t QueueSize = 0; // InBufSize as of the last Open; the flow-control limits
     DeviceControlBlock Dcb;
+    // Why the last Open failed, in words ("in use by minicom (PID 4242)"); empty after success.
+    std::string FailReason;
 
-    // Whether port ComNr can be opened for exclusive use now. Leaves no descriptor open and
-    // changes none of the fields.
+    // Whether port ComNr is there and free for this user now, judged without opening the device
+    // (an open raises DTR and RTS). Changes none of the fields.
     bool Exists() const;
-    // Whether the device of port ComNr answers for its line settings.
+    // Whether the device of port ComNr answers for its line settings; without an open port,
+    // whether the number has a device at all.
     bool HasConfig() const;
-    // Opens the device for exclusive use (fails while active, keeping the connection).
+    // Opens the device for exclusive use (fails while active, keeping the connection), with the
+    // line hung up on close and, where the driver allows it, replies delivered without delay.
     void Open();
     // Builds Dcb from the fields and applies it; on success the port is active.
     void Configure();
@@ -94,11 +102,15 @@ public:
 
 private:
     void closeHandle();
+    // Opens and locks the device of a port found present; false with FailReason set when that
+    // fails.
+    bool openDevice(const PortStatus& status);
     bool applyDcb();
     void noteError(int error);
 
     bool exclusive_ = false; // this object put the device into exclusive mode
     bool hungUp_ = false;
+    UucpLock uucpLock_;
 };
 
 } // namespace ovena

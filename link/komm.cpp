@@ -44,7 +44,7 @@ void TFormKomm::InitPort() {
     Serial.Baud = Baud;
     Serial.Configure();
     if (Serial.Failed)
-        ErrorBox(ui_, "Error : Init RS232 on COM" + IntToText(Port, 0));
+        ErrorBox(ui_, std::string(InitErrorText) + IntToText(Port, 0));
     Serial.SetDTR(true);
 }
 
@@ -69,8 +69,12 @@ void TFormKomm::SendCommand(const std::string& command) {
         // waited on, since it would end every wait at once.
         serviceEvents(received || !Serial.HungUp());
     } while (Countdown != 0);
-    if (Countdown == 0)
+    if (Countdown == 0) {
         CommError = true;
+        if (Trace)
+            Trace("!no reply within " + std::to_string(BudgetTicks) + " ticks" +
+                  (ReplyText.empty() ? std::string() : "; received: " + ReplyText));
+    }
 }
 
 void TFormKomm::SendText(const std::string& text) {
@@ -100,6 +104,8 @@ void TFormKomm::serviceEvents(bool watchPort) {
 }
 
 void TFormKomm::log(const std::string& line) {
+    if (Trace)
+        Trace(line);
     if (!Visible)
         return;
     Memo.Lines.push_back(line);

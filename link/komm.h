@@ -7,7 +7,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 namespace ovena {
 
@@ -18,6 +20,8 @@ class TFormKomm : public Form {
 public:
     static constexpr std::int32_t BudgetTicks = 20;
     static constexpr std::chrono::milliseconds TickInterval{100};
+    // The message of a port that cannot be opened and configured, followed by the number.
+    static constexpr std::string_view InitErrorText = "Error : Init RS232 on COM";
 
     // `tick` is the interval of Timer1; tests run the protocol on shorter ticks.
     explicit TFormKomm(UiServices& ui, std::chrono::milliseconds tick = TickInterval);
@@ -33,6 +37,10 @@ public:
     bool CommError = false; // the last SendCommand got no complete reply in time
     std::string SendError;  // "Timeout sendbuffer" once the transmit queue did not empty
     ovena::Memo Memo;       // the monitor log, written while the form is visible
+    // Receives every line of the monitor log, whether the form is shown or not, and a line
+    // starting with "!" for each command whose reply did not come in time: a trace of the
+    // exchange for programs without the form.
+    std::function<void(const std::string&)> Trace;
 
     // Sets the initial values of the fields; run by the constructor.
     void FormCreate();

@@ -42,24 +42,6 @@ void awaitIncoming(TSerial& serial, int count) {
         std::this_thread::sleep_for(5ms);
 }
 
-TEST(PortMap, NumbersOutsideOneTo99HaveNoDevice) {
-    EXPECT_EQ(deviceForPort(0), "");
-    EXPECT_EQ(deviceForPort(100), "");
-    EXPECT_EQ(deviceForPort(-1), "");
-    EXPECT_EQ(deviceForPort(1), "/dev/ttyS0");
-    EXPECT_EQ(deviceForPort(4), "/dev/ttyS3");
-}
-
-TEST(PortMap, LinksInThePortsFolderWin) {
-    fs::create_directories(portsFolder());
-    fs::create_symlink("/dev/ttyUSB9", portsFolder() + "/COM2");
-    fs::create_symlink("../ports-target/tty", portsFolder() + "/COM12");
-    EXPECT_EQ(deviceForPort(2), "/dev/ttyUSB9");
-    EXPECT_EQ(fs::path(deviceForPort(12)).lexically_normal(),
-              fs::path(portsFolder() + "/../ports-target/tty").lexically_normal());
-    EXPECT_EQ(deviceForPort(3), "/dev/ttyS2");
-}
-
 TEST(Serial, ConfiguredLineIs9600EightNoParityOneStopRawWithoutFlowControl) {
     PtyPeer peer(7);
     TSerial serial;
@@ -75,6 +57,7 @@ TEST(Serial, ConfiguredLineIs9600EightNoParityOneStopRawWithoutFlowControl) {
     EXPECT_FALSE(line.c_cflag & CRTSCTS);
     EXPECT_TRUE(line.c_cflag & CREAD);
     EXPECT_TRUE(line.c_cflag & CLOCAL);
+    EXPECT_TRUE(line.c_cflag & HUPCL) << "DTR drops when the port closes";
     EXPECT_FALSE(line.c_iflag & (IXON | IXOFF | IXANY));
     EXPECT_FALSE(line.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | INPCK));
     EXPECT_FALSE(line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN));
@@ -216,6 +199,7 @@ TEST(Serial, ConfigureWithoutOpenFails) {
     serial.ComNr = 33; // no link, no adapter of that number
     serial.Open();
     EXPECT_TRUE(serial.Failed);
+    EXPECT_EQ(serial.FailReason, "not connected");
     EXPECT_EQ(serial.Handle, -1);
     EXPECT_EQ(serial.QueueSize, 2048);
     serial.Configure();
