@@ -5,13 +5,14 @@
 #include "app/MInfo.h"
 #include "app/ProgramFile.h"
 #include "link/Funcs.h"
-#include "link/Serobj.h"
+#include "link/PortAccess.h"
 #include "link/Tools.h"
 #include "link/komm.h"
-#include "platform/PortMap.h"
+#include "platform/PortWatch.h"
 #include "platform/Version.h"
 #include "table/TableBuilder.h"
 
+#include <algorithm>
 #include <iostream>
 
 namespace ovena {
@@ -19,6 +20,24 @@ namespace ovena {
 namespace {
 
 constexpr int PortMax = 99;
+// How long the port buttons wait after a change of the device folders before they are rebuilt:
+// udev names and grants a new adapter in a few steps.
+constexpr std::chrono::milliseconds PortSettleTime{200};
+
+// The tooltip of a port button: the device of a free port, else why it cannot be chosen.
+std::string portHint(const PortStatus& status) {
+    switch (status.state) {
+    case PortState::Present: {
+        const std::string description = status.port ? status.port->description() : "";
+        return description.empty() ? status.device : status.device + " (" + description + ")";
+    }
+    case PortState::Absent:
+    case PortState::NotConnected:
+        return "not connected";
+    default:
+        return reasonText(status);
+    }
+}
 
 void reportStoreError(const std::string& error) {
     if (!error.empty())
@@ -75,7 +94,9 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
 
 // A window that was shown but never closed properly still keeps its settings: FormStorage1
 // saves them as it goes.
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() {
+    watchPorts(false);
+}
 
 void TFormMain::Show() {
     FormStorage1.Restore();
@@ -87,6 +108,7 @@ void TFormMain::Show() {
 void TFormMain::Close() {
     if (Busy)
         return;
+    watchPorts(false);
     FormClose();
     if (ArchiveWindow && ArchiveWindow->Visible)
         ArchiveWindow->Close();
@@ -109,25 +131,50 @@ void TFormMain::FormCreate() {
 
 void TFormMain::FormShow() {
     Caption = std::string("Halvor Saefty TEV   .   OVENA  ") + VersionText;
+    BuildPortButtons();
+    SelectPort();
+    changed();
+}
+
+void TFormMain::BuildPortButtons() {
+    int chosen = GroupBox2.Tag;
+    for (const RadioButton& button : PortButtons)
+        if (button.Checked) {
+            chosen = button.Tag;
+            break;
+        }
+    std::vector<PortStatus> ports = portStatuses();
+    // The chosen port stays offered while its device is away, so the choice survives a start
+    // before the adapter is plugged in.
+    if (chosen >= 1 && chosen <= PortMax &&
+        std::none_of(ports.begin(), ports.end(),
+                     [chosen](const PortStatus& port) { return port.number == chosen; })) {
+        PortStatus away;
+        away.number = chosen;
+        ports.insert(std::upper_bound(ports.begin(), ports.end(), away,
+                                      [](const PortStatus& a, const PortStatus& b) {
+                                          return a.number < b.number;
+                                      }),
+                     away);
+    }
+
     PortButtons.clear();
-    TSerial probe;
-    for (int n = 1; n <= PortMax; ++n) {
-        probe.ComNr = n;
-        if (!probe.Exists())
+    for (const PortStatus& port : ports) {
+        const bool there = port.state != PortState::Absent && port.state != PortState::NotConnected;
+        if (!there && port.number != chosen)
             continue;
         RadioButton button;
-        button.Name = "RB_" + IntToZeroText(n, 2);
-        button.Caption = "COM" + std::to_string(n);
-        button.Hint = deviceForPort(n);
+        button.Name = "RB_" + IntToZeroText(port.number, 2);
+        button.Caption = "COM" + std::to_string(port.number);
+        button.Hint = portHint(port);
         button.Left = 16;
         button.Top = 20 + 20 * static_cast<int>(PortButtons.size());
-        button.Tag = n;
-        button.Checked = n == GroupBox2.Tag;
+        button.Tag = port.number;
+        button.Checked = port.number == chosen;
+        button.Enabled = port.state == PortState::Present;
         button.Visible = true;
         PortButtons.push_back(std::move(button));
     }
-    SelectPort();
-    changed();
 }
 
 void TFormMain::FormClose() {
@@ -158,6 +205,7 @@ void TFormMain::SpItReaddataClick() {
     if (Busy)
         return;
     saveFieldSelectionIfVisited();
+    watchPorts(false);
     ActivePage = TabSheet::TabTEV640;
     changed();
 }
@@ -166,6 +214,8 @@ void TFormMain::BtKonfigClick() {
     if (Busy)
         return;
     ActivePage = TabSheet::TabKonfig;
+    BuildPortButtons();
+    watchPorts(true);
     SelectPort();
     ConfigVisited = true;
     changed();
@@ -218,7 +268,7 @@ void TFormMain::cbsversClick() {
 }
 
 void TFormMain::PortButtonClick(std::size_t index) {
-    if (index >= PortButtons.size())
+    if (index >= PortButtons.size() || !PortButtons[index].Enabled)
         return;
     for (std::size_t i = 0; i < PortButtons.size(); ++i)
         PortButtons[i].Checked = i == index;
@@ -278,6 +328,33 @@ void TFormMain::setBusy(bool busy) {
         else
             ArchiveWindow->ArchiveChanged();
     }
+}
+
+void TFormMain::watchPorts(bool on) {
+    if (on && !portWatch_) {
+        portWatch_ = std::make_unique<PortWatch>();
+        if (portWatch_->fd() >= 0)
+            portWatchId_ = ui_.watchDescriptor(portWatch_->fd(), [this] { portsChanged(); });
+    } else if (!on && portWatch_) {
+        if (portWatchId_)
+            ui_.unwatchDescriptor(*portWatchId_);
+        if (portSettle_)
+            ui_.stopTimer(*portSettle_);
+        portWatchId_.reset();
+        portSettle_.reset();
+        portWatch_.reset();
+    }
+}
+
+void TFormMain::portsChanged() {
+    if (!portWatch_->drain() || portSettle_)
+        return;
+    portSettle_ = ui_.startTimer(PortSettleTime, [this] {
+        ui_.stopTimer(*portSettle_);
+        portSettle_.reset();
+        BuildPortButtons();
+        changed();
+    });
 }
 
 void TFormMain::runProcedure(void (*procedure)(ProcedureHost&),

@@ -14,11 +14,14 @@
 #include "table/OutputSettings.h"
 #include "table/SettingsPersistence.h"
 
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace ovena {
 
+class PortWatch;
 class TFormArchive;
 class TFormKomm;
 class TFormMInfo;
@@ -83,7 +86,9 @@ public:
     Label ConfigTitle{"Configuration"};
     Label FieldsLabel{std::string(FieldsLabelCaption)};
     Label HeaderGroup{std::string(HeaderGroupCaption)};
-    // One button per COM port present, in ascending port order.
+    // One button per COM port of the machine, in ascending port order: enabled for a port that
+    // is free, disabled for one in use or closed to this user, and the chosen port disabled
+    // with "not connected" while its device is away.
     std::vector<RadioButton> PortButtons;
 
     StringGrid StringGrid1;
@@ -138,6 +143,8 @@ public:
 
     // Hands the port of the first selected button (1 when none is) to the command exchange.
     void SelectPort();
+    // Builds the port buttons from the machine's ports as they are now, keeping the choice.
+    void BuildPortButtons();
     void OpenHelp();
 
     // The 24 tick marks of Listboxfields in the settings store.
@@ -149,11 +156,18 @@ private:
 
     void saveFieldSelectionIfVisited();
     void setBusy(bool busy);
+    // While the configuration page is shown, ports that come or go rebuild the buttons.
+    void watchPorts(bool on);
+    void portsChanged();
     // Runs one instrument procedure with the window busy, then `afterwards`.
     void runProcedure(void (*procedure)(ProcedureHost&),
                       const std::function<void()>& afterwards = {});
     ProcedureHost procedureHost();
     void showInfoBox(const std::vector<std::string>& lines, const std::string& caption);
+
+    std::unique_ptr<PortWatch> portWatch_;
+    std::optional<WatchId> portWatchId_;
+    std::optional<TimerId> portSettle_;
 };
 
 } // namespace ovena

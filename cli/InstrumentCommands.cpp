@@ -7,14 +7,14 @@
 #include "cli/SettingsFlags.h"
 
 #include "export/ExportError.h"
-#include "link/Serobj.h"
+#include "link/PortAccess.h"
 #include "platform/Cp1252.h"
-#include "platform/PortMap.h"
 #include "table/FieldCatalogue.h"
 #include "table/TableBuilder.h"
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
 #include <iostream>
 #include <map>
 #include <memory>
@@ -42,6 +42,8 @@ int runReadout(const ReadoutRequest& r) {
     }
     InstrumentSession session(r.archiveFile);
     session.prepare(r.table);
+    if (r.table.settings.trace)
+        session.traceExchange();
     try {
         ClearTable(session.grid);
         ReadInstrument(session.host);
@@ -65,6 +67,8 @@ int runReadout(const ReadoutRequest& r) {
 int runInfo(const SettingsFlags& flags) {
     InstrumentSession session;
     flags.apply(session.settings);
+    if (flags.trace)
+        session.traceExchange();
     ShowInstrumentInfo(session.host);
     return procedureStatus(session);
 }
@@ -77,20 +81,26 @@ int runClear(const SettingsFlags& flags, bool yes) {
     }
     InstrumentSession session;
     flags.apply(session.settings);
+    if (flags.trace)
+        session.traceExchange();
     session.ui.assumeYes = yes;
     ClearInstrumentMemory(session.host);
     return session.ui.declined ? Declined : procedureStatus(session);
 }
 
+std::string fileName(const std::string& path) {
+    return path.empty() ? path : std::filesystem::path(path).filename().string();
+}
+
 int runPorts() {
-    for (int n = 1; n <= 99; ++n) {
-        const std::string device = deviceForPort(n);
-        if (device.empty())
-            continue;
-        TSerial serial;
-        serial.ComNr = n;
-        std::cout << "COM" << n << '\t' << device << '\t'
-                  << (serial.Exists() ? "present" : "absent") << '\n';
+    for (const PortStatus& port : portStatuses()) {
+        // An unplugged adapter is still known by the stable name its number links to.
+        const std::string byId =
+            port.port ? port.port->byId
+                      : (port.state == PortState::NotConnected ? port.device : std::string());
+        std::cout << "COM" << port.number << '\t' << port.device << '\t' << stateName(port.state)
+                  << '\t' << fileName(byId) << '\t' << (port.port ? port.port->driver : "") << '\t'
+                  << (port.port ? port.port->description() : "") << '\n';
     }
     return Success;
 }
@@ -121,8 +131,14 @@ void addInstrumentCommands(CLI::App& app, int& status) {
     cmd->add_flag("--yes", clear->second, "Clear without asking (for scripts)");
     cmd->callback([clear, &status] { status = runClear(clear->first, clear->second); });
 
-    cmd = app.add_subcommand("ports", "List the COM ports 1 to 99 that have a device, whether "
-                                      "the device is present, and the port's device.");
+    cmd = app.add_subcommand(
+        "ports", "List the COM ports the program knows, one per line, tab-separated: COMn, the "
+                 "device, its state (present, absent, in use, no permission, not connected), "
+                 "then the adapter's name in /dev/serial/by-id, the driver and the USB "
+                 "description (manufacturer and product) where known.");
+    cmd->footer("Nothing is opened to find the ports. A USB adapter seen for the first time gets "
+                "the lowest free number from COM5 on, kept as a link in "
+                "~/.config/TEV/Ovena/ports, so it has the same number in any socket.");
     cmd->callback([&status] { status = runPorts(); });
 }
 

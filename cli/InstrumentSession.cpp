@@ -8,6 +8,9 @@
 #include "table/SettingsPersistence.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <iomanip>
 #include <iostream>
 #include <unistd.h>
 
@@ -30,6 +33,26 @@ bool askOnTerminal(const std::string& caption, const std::string& text) {
            (answer[0] == 'j' || answer[0] == 'J' || answer[0] == 'y' || answer[0] == 'Y');
 }
 
+// A text of the line as a terminal can show it: control bytes as \r, \n or \xNN, the rest
+// converted from Windows-1252.
+std::string visibleText(const std::string& bytes) {
+    std::string shown;
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '\r')
+            shown += "\\r";
+        else if (c == '\n')
+            shown += "\\n";
+        else if (byte < 0x20 || byte == 0x7F || c == '\\') {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+            shown += escaped;
+        } else
+            shown += cp1252ToUtf8(std::string_view(&c, 1));
+    }
+    return shown;
+}
+
 } // namespace
 
 SettingsStore loadSettingsStore() {
@@ -43,6 +66,11 @@ SettingsStore loadSettingsStore() {
 
 ModalResult InstrumentUi::messageBox(const std::string& caption, const std::string& text,
                                      MessageIcon icon, const std::vector<MessageButton>& buttons) {
+    // The window's message names the port only; on the terminal the reason and what to do
+    // follow it.
+    if (port && text.starts_with(TFormKomm::InitErrorText) && !port->FailReason.empty())
+        return TerminalUi::messageBox(caption, text + ": " + utf8ToCp1252(port->FailReason), icon,
+                                      buttons);
     if (!offers(buttons, ModalResult::Yes) || !offers(buttons, ModalResult::No))
         return TerminalUi::messageBox(caption, text, icon, buttons);
     if (assumeYes) {
@@ -123,7 +151,18 @@ InstrumentSession::InstrumentSession(const std::string& archiveFile)
                    std::cout << cp1252ToUtf8(*line) << '\n';
                std::cout << std::flush;
            },
-           &archive} {}
+           &archive} {
+    ui.port = &komm.Serial;
+}
+
+void InstrumentSession::traceExchange() {
+    const auto start = std::chrono::steady_clock::now();
+    komm.Trace = [start](const std::string& line) {
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        std::cerr << std::fixed << std::setprecision(3) << std::setw(8) << elapsed.count() << ' '
+                  << line.substr(0, 1) << ' ' << visibleText(line.substr(1)) << '\n';
+    };
+}
 
 // The port stored by the window (GroupBox2_Tag) or given on the command line; a store that
 // never had one uses port 1, as the window does when no port button is selected.

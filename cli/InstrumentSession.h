@@ -29,6 +29,8 @@ public:
     std::optional<TExportType> chosenType; // answers the choice dialog; none cancels it
     bool assumeYes = false;                // answers every confirmation with "&Ja"
     bool declined = false;                 // a confirmation was answered with "&Nein"
+    // The port whose failed open the message "Error : Init RS232 on COM" explains.
+    const TSerial* port = nullptr;
 
     ModalResult messageBox(const std::string& caption, const std::string& text, MessageIcon icon,
                            const std::vector<MessageButton>& buttons) override;
@@ -91,6 +93,9 @@ public:
 
     // The outcome of the export that ends a readout; none when no table was built.
     std::optional<bool> exported;
+
+    // Shows every command and reply of the exchange on stderr.
+    void traceExchange();
 
 private:
     void selectPort();

@@ -31,6 +31,9 @@ void addSettingsFlags(CLI::App& cmd, SettingsFlags& f, bool instrument, bool tab
         cmd.add_option("--port", f.port, "COM port number, instead of the one stored by the window")
             ->check(CLI::Range(1, 99))
             ->type_name("N");
+        cmd.add_flag("--trace", f.trace,
+                     "Show every command sent (<) and reply received (>) on stderr, with the "
+                     "seconds since the start; a command without a reply in time shows as !");
         addSwitch(cmd, f.secondGeneration, "--second-generation", "--first-generation",
                   "Instrument generation \"TEV 640 Vers 2.x, 3.x\" (service command SERVICE002; "
                   "the first generation: SERVICE001)",

@@ -18,8 +18,9 @@ namespace ovena::cli {
 const std::map<std::string, TExportType>& readoutFormats();
 
 // The settings of the configuration page as flags; each one given replaces the stored value for
-// this run only.
+// this run only. --trace goes with them, as every instrument command has it.
 struct SettingsFlags {
+    bool trace = false;
     std::optional<int> port;
     std::optional<int> dateLayout;
     std::optional<std::string> year;
@@ -35,8 +36,8 @@ struct SettingsFlags {
     void apply(OutputSettings& s) const;
 };
 
-// Adds --port and the generation flags for a procedure on the `instrument`, and the flags of the
-// `table`.
+// Adds --port, --trace and the generation flags for a procedure on the `instrument`, and the flags
+// of the `table`.
 void addSettingsFlags(CLI::App& cmd, SettingsFlags& f, bool instrument, bool table);
 
 // A table export as the main window makes it: the table's settings, the format and the file.

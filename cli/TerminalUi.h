@@ -28,6 +28,10 @@ public:
     void waitForEvents(int readFd) override { loop_.waitForEvents(readFd); }
     TimerId startTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override { loop_.stopTimer(id); }
+    WatchId watchDescriptor(int fd, std::function<void()> onReadable) override {
+        return loop_.watchDescriptor(fd, std::move(onReadable));
+    }
+    void unwatchDescriptor(WatchId id) override { loop_.unwatchDescriptor(id); }
     std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
     ModalResult showModal(Form& form) override;
     void showForm(Form& form) override;

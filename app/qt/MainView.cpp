@@ -288,7 +288,6 @@ void MainView::rebuildPortButtons() {
         auto* button = new QRadioButton(qtText(state.Caption), groupBox2_);
         button->setObjectName(qtText(state.Name));
         button->setAutoExclusive(false);
-        button->setToolTip(QString::fromStdString(state.Hint));
         button->setGeometry(state.Left, state.Top, groupBox2_->width() - state.Left - 4, 17);
         QObject::connect(button, &QRadioButton::clicked, button,
                          [this, i] { form_.PortButtonClick(i); });
@@ -312,8 +311,11 @@ void MainView::refresh() {
     if (!same)
         rebuildPortButtons();
     for (std::size_t i = 0; i < portButtons_.size(); ++i) {
-        portButtons_[i]->setChecked(form_.PortButtons[i].Checked);
-        portButtons_[i]->setVisible(form_.PortButtons[i].Visible);
+        const RadioButton& state = form_.PortButtons[i];
+        portButtons_[i]->setChecked(state.Checked);
+        portButtons_[i]->setEnabled(state.Enabled);
+        portButtons_[i]->setToolTip(QString::fromStdString(state.Hint));
+        portButtons_[i]->setVisible(state.Visible);
     }
     refreshConfigPage();
 }

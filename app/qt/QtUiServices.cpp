@@ -154,6 +154,24 @@ void QtUiServices::stopTimer(TimerId id) {
     timers_.erase(found);
 }
 
+WatchId QtUiServices::watchDescriptor(int fd, std::function<void()> onReadable) {
+    auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, &context_);
+    QObject::connect(notifier, &QSocketNotifier::activated, notifier, std::move(onReadable));
+    const WatchId id = nextWatchId_++;
+    watches_[id] = notifier;
+    return id;
+}
+
+void QtUiServices::unwatchDescriptor(WatchId id) {
+    auto found = watches_.find(id);
+    if (found == watches_.end())
+        return;
+    // The watch may be ended from its own handler: delete it once that returns.
+    found->second->setEnabled(false);
+    found->second->deleteLater();
+    watches_.erase(found);
+}
+
 std::optional<std::string> QtUiServices::saveFileDialog(const SaveFileRequest& request) {
     QFileDialog dialog(QApplication::activeWindow(), qtText(request.title));
     dialog.setAcceptMode(QFileDialog::AcceptSave);

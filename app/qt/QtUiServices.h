@@ -12,6 +12,7 @@
 #include <typeindex>
 
 class QMessageBox;
+class QSocketNotifier;
 class QTimer;
 
 namespace ovena {
@@ -57,6 +58,8 @@ public:
     void waitForEvents(int readFd) override;
     TimerId startTimer(std::chrono::milliseconds interval, std::function<void()> onTick) override;
     void stopTimer(TimerId id) override;
+    WatchId watchDescriptor(int fd, std::function<void()> onReadable) override;
+    void unwatchDescriptor(WatchId id) override;
     std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
     ModalResult showModal(Form& form) override;
     void showForm(Form& form) override;
@@ -75,6 +78,8 @@ private:
     std::set<std::type_index> transientTypes_;
     std::map<TimerId, QTimer*> timers_;
     TimerId nextTimerId_ = 1;
+    std::map<WatchId, QSocketNotifier*> watches_;
+    WatchId nextWatchId_ = 1;
     std::function<void()> activationHandler_;
     std::function<void(QMessageBox&)> boxObserver_;
     std::string title_;

@@ -61,15 +61,30 @@ TEST_F(MainWindow, OffersEachPresentPortAndSelectsTheStoredOne) {
     EXPECT_EQ(main().Caption, std::string("Halvor Saefty TEV   .   OVENA  ") + VersionText);
 }
 
-TEST_F(MainWindow, WithoutPortsTheGroupStaysEmptyAndKeepsItsTag) {
+TEST_F(MainWindow, WithoutPortsTheStoredPortStaysChosenAsNotConnected) {
     PseudoPorts ports{};
     storePort("5");
     start();
 
-    EXPECT_TRUE(main().PortButtons.empty());
+    ASSERT_EQ(main().PortButtons.size(), 1u);
+    const RadioButton& com5 = main().PortButtons[0];
+    EXPECT_EQ(com5.Name, "RB_05");
+    EXPECT_EQ(com5.Caption, "COM5");
+    EXPECT_EQ(com5.Top, 20);
+    EXPECT_TRUE(com5.Checked);
+    EXPECT_FALSE(com5.Enabled);
+    EXPECT_EQ(com5.Hint, "not connected");
     EXPECT_EQ(main().GroupBox2.Tag, 5);
-    EXPECT_EQ(komPort(), 1);
+    EXPECT_EQ(komPort(), 5);
     EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(MainWindow, WithoutPortsAndNoStoredOneTheGroupStaysEmpty) {
+    PseudoPorts ports{};
+    start();
+    EXPECT_TRUE(main().PortButtons.empty());
+    EXPECT_EQ(main().GroupBox2.Tag, 0);
+    EXPECT_EQ(komPort(), 1);
 }
 
 TEST_F(MainWindow, AStoredTagThatIsNoNumberLeavesTheDefault) {

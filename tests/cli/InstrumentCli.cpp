@@ -17,8 +17,10 @@ namespace ovena::test {
 
 namespace {
 
-pid_t spawnCli(const std::vector<std::string>& args, posix_spawn_file_actions_t& actions) {
-    std::vector<std::string> all{OVENA_CLI_PROGRAM};
+pid_t spawnCli(const std::vector<std::string>& args, posix_spawn_file_actions_t& actions,
+               const std::vector<std::string>& prefix = {}) {
+    std::vector<std::string> all = prefix;
+    all.push_back(OVENA_CLI_PROGRAM);
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& arg : all)
@@ -39,7 +41,7 @@ int exitStatus(pid_t pid) {
 
 } // namespace
 
-CliResult runCli(const std::vector<std::string>& args) {
+CliResult runCli(const std::vector<std::string>& args, const std::vector<std::string>& prefix) {
     const std::string outPath = sandboxFolder() + "/cli-stdout";
     const std::string errPath = sandboxFolder() + "/cli-stderr";
     posix_spawn_file_actions_t actions;
@@ -50,7 +52,7 @@ CliResult runCli(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0600);
     CliResult result;
-    result.status = exitStatus(spawnCli(args, actions));
+    result.status = exitStatus(spawnCli(args, actions, prefix));
     result.out = readFile(outPath);
     result.err = readFile(errPath);
     return result;

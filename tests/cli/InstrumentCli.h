@@ -13,8 +13,8 @@ struct CliResult {
 };
 
 // Runs ovena-cli with the arguments as a script would: stdin from /dev/null, stdout and stderr
-// into files.
-CliResult runCli(const std::vector<std::string>& args);
+// into files. A prefix (such as setpriv and its options) starts the program through it.
+CliResult runCli(const std::vector<std::string>& args, const std::vector<std::string>& prefix = {});
 
 // Runs ovena-cli with stdin and stderr on a pseudo-terminal, as a user at a terminal would, who
 // types `typed` once the terminal shows `prompt` (as a user does: typed earlier, the terminal's

@@ -97,10 +97,10 @@ TEST_F(Commands, PortsListsEachNumberWithItsDeviceAndWhetherItIsPresent) {
     const std::vector<std::string> listed = lines(run.out);
     ASSERT_GE(listed.size(), 5u);
     for (int n = 1; n <= 4; ++n)
-        EXPECT_EQ(listed[static_cast<std::size_t>(n - 1)], "COM" + std::to_string(n) + "\t" +
-                                                               sandboxFolder() + "/ttyMissing" +
-                                                               std::to_string(n) + "\tabsent");
-    EXPECT_THAT(listed, testing::Contains("COM8\t" + sim->process().device() + "\tpresent"));
+        EXPECT_EQ(listed[static_cast<std::size_t>(n - 1)],
+                  "COM" + std::to_string(n) + "\t" + sandboxFolder() + "/ttyMissing" +
+                      std::to_string(n) + "\tabsent\t\t\t");
+    EXPECT_THAT(listed, testing::Contains("COM8\t" + sim->process().device() + "\tpresent\t\t\t"));
 }
 
 } // namespace

@@ -53,6 +53,10 @@ public:
         return loop.startTimer(interval, std::move(onTick));
     }
     void stopTimer(TimerId id) override { loop.stopTimer(id); }
+    WatchId watchDescriptor(int fd, std::function<void()> onReadable) override {
+        return loop.watchDescriptor(fd, std::move(onReadable));
+    }
+    void unwatchDescriptor(WatchId id) override { loop.unwatchDescriptor(id); }
     std::optional<std::string> saveFileDialog(const SaveFileRequest& request) override;
     ModalResult showModal(Form& form) override;
     void showForm(Form& form) override;

@@ -27,7 +27,8 @@ SimulatedInstrument::SimulatedInstrument(int port, const std::string& memory,
       sim_(arguments(port, memory, memoryFile_, log_, std::move(options))) {
     if (!sim_.started())
         throw std::runtime_error("tev640-sim did not start: " + sim_.errorOutput());
-    sim_.nextLine(); // the port line: the link exists from here on
+    if (port != 0)
+        sim_.nextLine(); // the port line: the link exists from here on
 }
 
 std::vector<std::string> SimulatedInstrument::arguments(int port, const std::string& memory,
@@ -38,7 +39,9 @@ std::vector<std::string> SimulatedInstrument::arguments(int port, const std::str
         writeFile(memoryFile, memory);
         options.insert(options.end(), {"--memory", memoryFile});
     }
-    options.insert(options.end(), {"--port", std::to_string(port), "--log", log});
+    if (port != 0)
+        options.insert(options.end(), {"--port", std::to_string(port)});
+    options.insert(options.end(), {"--log", log});
     return options;
 }
 

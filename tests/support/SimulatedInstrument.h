@@ -9,7 +9,8 @@ namespace ovena::test {
 
 // tev640-sim registered as COM `port` of the sandbox, logging every command it receives. With
 // a memory text it serves that memory (written to a file of the sandbox); without one it runs
-// on `options` alone ("--records", "--memory"). Ready when constructed: the port link exists.
+// on `options` alone ("--records", "--memory"). Port 0 registers no link: the device is reached
+// through process().device(). Ready when constructed: the port link exists.
 // The program is killed when the object goes.
 class SimulatedInstrument {
 public:

@@ -33,6 +33,12 @@ struct Sandbox {
         setenv("XDG_CACHE_HOME", (root + "/cache").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (root + "/runtime").c_str(), 1);
         setenv("TMPDIR", (root + "/tmp").c_str(), 1);
+        // A machine without serial ports, with a lock folder of its own: tests add the ports
+        // they need (FakeMachine), and the machine's own ports and locks are never touched.
+        for (const char* sub : {"machine/sys", "machine/dev", "machine/run/lock"})
+            fs::create_directories(root + "/" + sub);
+        setenv("OVENA_SYSFS_ROOT", (root + "/machine/sys").c_str(), 1);
+        setenv("OVENA_DEV_ROOT", (root + "/machine/dev").c_str(), 1);
         // No test may reach a real display.
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");

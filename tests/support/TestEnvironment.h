@@ -7,8 +7,9 @@ namespace ovena::test {
 
 // Every test process runs in a fresh temporary folder of its own: HOME, XDG_CONFIG_HOME,
 // XDG_DATA_HOME, XDG_CACHE_HOME, XDG_RUNTIME_DIR and TMPDIR all point into it, so no test
-// touches the real home folder or sees another test's files. It is removed when the process
-// ends.
+// touches the real home folder or sees another test's files. The sysfs and device roots point at
+// a machine of its own without serial ports (machine/sys, machine/dev, machine/run/lock). It is
+// removed when the process ends.
 const std::string& sandboxFolder();
 
 // The build tree and the source tree (for programs under test and test data).

@@ -5,7 +5,9 @@
 #include "platform/ConfigPaths.h"
 #include "platform/Shell.h"
 #include "platform/Version.h"
+#include "support/FakeMachine.h"
 #include "support/PseudoPorts.h"
+#include "support/PtyPeer.h"
 #include "support/TestEnvironment.h"
 
 #include <QCheckBox>
@@ -136,15 +138,49 @@ TEST_F(MainViewTest, PortButtonsShowThePortsPresentWithTheirDevices) {
     EXPECT_EQ(forms->FormKomm.Port, 1);
 }
 
-TEST_F(MainViewTest, AStoredPortThatIsGoneSelectsNothing) {
+TEST_F(MainViewTest, AStoredPortThatIsGoneStaysChosenAsNotConnected) {
     PseudoPorts ports{1, 3};
     start("2");
     EXPECT_FALSE(child<QRadioButton>("RB_01")->isChecked());
     EXPECT_FALSE(child<QRadioButton>("RB_03")->isChecked());
-    EXPECT_EQ(forms->FormKomm.Port, 1);
-    EXPECT_EQ(forms->FormMain.GroupBox2.Tag, 1);
+    auto* com2 = child<QRadioButton>("RB_02");
+    EXPECT_TRUE(com2->isChecked());
+    EXPECT_FALSE(com2->isEnabled());
+    EXPECT_EQ(com2->toolTip(), "not connected");
+    EXPECT_EQ(com2->pos(), QPoint(16, 40));
+    EXPECT_EQ(forms->FormKomm.Port, 2);
     click("btClose");
-    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "1");
+    EXPECT_EQ(storedSettings().readString(SettingsKey, "GroupBox2_Tag"), "2");
+}
+
+TEST_F(MainViewTest, AnAdapterPluggedWhileThePageIsShownAppearsWithoutARestart) {
+    FakeMachine machine;
+    PtyPeer ftdiLine(0), acmLine(0);
+    start("5");
+    click("BtKonfig");
+    auto* com5 = child<QRadioButton>("RB_05");
+    ASSERT_FALSE(com5->isEnabled());
+
+    machine.plug(FakeMachine::ftdi(), "1-2", "ttyUSB0", ftdiLine.device());
+    machine.plug(FakeMachine::cdcAcm(), "1-3", "ttyACM0", acmLine.device());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    while (!window()->findChild<QRadioButton*>("RB_06") &&
+           std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+
+    com5 = child<QRadioButton>("RB_05");
+    auto* com6 = child<QRadioButton>("RB_06");
+    ASSERT_TRUE(com5 && com6);
+    EXPECT_TRUE(com5->isEnabled());
+    EXPECT_TRUE(com5->isChecked());
+    EXPECT_EQ(com5->toolTip().toStdString(), machine.node("ttyUSB0") + " (FTDI FT232R USB UART)");
+    EXPECT_TRUE(com6->isEnabled());
+    EXPECT_FALSE(com6->isChecked());
+    EXPECT_EQ(com6->pos(), QPoint(16, 40));
+    com6->click();
+    click("SpItReaddata");
+    click("BtKonfig");
+    EXPECT_EQ(forms->FormKomm.Port, 6);
 }
 
 TEST_F(MainViewTest, ConfigurationThenExitWritesTheFieldSelection) {
