@@ -71,11 +71,17 @@ std::map<QString, int> anchorPages(QTextDocument& document, QPagedPaintDevice& d
     copy->setPageSize(page);
 
     std::map<QString, int> pages;
-    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next())
+    for (QTextBlock block = copy->begin(); block.isValid(); block = block.next()) {
+        // The first line of text, not the top of the block: a heading whose space above it
+        // ends one page begins on the next.
+        copy->documentLayout()->blockBoundingRect(block); // lays the block out
+        const QTextLayout* layout = block.layout();
+        const qreal top =
+            layout->position().y() + (layout->lineCount() ? layout->lineAt(0).y() : 0);
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
             for (const QString& name : fragment.fragment().charFormat().anchorNames())
-                pages[name] =
-                    int(copy->documentLayout()->blockBoundingRect(block).top() / page.height()) + 1;
+                pages[name] = int(top / page.height()) + 1;
+    }
     return pages;
 }
 
