@@ -1,6 +1,7 @@
 #include "app/FormArchive.h"
 
 #include "archive/Workstation.h"
+#include "platform/Cp1252.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
 #include "table/FieldCatalogue.h"
@@ -64,7 +65,11 @@ TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main
 void TFormArchive::Open() {
     if (!Visible)
         loadPlace();
+    HasServer = !archive::readArchiveSettings(store_).server.empty();
+    if (!HasServer)
+        ShowServer = false;
     ensureOpen();
+    readSyncStatus();
     Visible = true;
     recount();
     ui_.showForm(*this);
@@ -80,7 +85,11 @@ void TFormArchive::ensureOpen() {
     if (archive_)
         return;
     try {
-        archive_.emplace(open_());
+        if (ShowServer)
+            archive_.emplace(
+                archive::Archive::openServer(archive::readArchiveSettings(store_).server));
+        else
+            archive_.emplace(open_());
         Fuels = archive_->fuels();
     } catch (const archive::ArchiveError& e) {
         archive_.reset();
@@ -266,6 +275,44 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
             main_.Export.ExportRecords(table.records(), main_);
     } catch (const std::exception& e) {
         ui_.messageBox(Caption, e.what(), MessageIcon::Error, {{ModalResult::Ok, "OK"}});
+    }
+}
+
+void TFormArchive::SyncClick() {
+    if (!SyncAllowed())
+        return;
+    main_.Archive.SyncWithServer();
+    SyncStatus = archive::utcTimestamp().substr(0, 16) + "Z  " + main_.Archive.ServerStatus;
+    if (ShowServer)
+        ArchiveChanged();
+    else
+        changed();
+}
+
+void TFormArchive::ShowServerArchive(bool server) {
+    if (server == ShowServer || (server && !HasServer))
+        return;
+    ShowServer = server;
+    archive_.reset();
+    ChartCustomer.clear();
+    ensureOpen();
+    recount();
+    if (ChartCustomer.empty())
+        makeChart();
+}
+
+// The workstation's archive remembers its last synchronisation.
+void TFormArchive::readSyncStatus() {
+    if (!HasServer || !SyncStatus.empty())
+        return;
+    try {
+        const archive::ArchiveStats stats =
+            archive::Archive::openFile(archive::defaultArchiveFile(), true).stats();
+        SyncStatus = stats.lastSync.empty() ? "Not synchronised with the server yet."
+                                            : "Last synchronised " + stats.lastSync + " with " +
+                                                  utf8ToCp1252(stats.lastSyncServer) + ".";
+    } catch (const archive::ArchiveError& e) {
+        SyncStatus = e.what();
     }
 }
 

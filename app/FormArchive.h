@@ -122,6 +122,18 @@ public:
     // Whether "Export..." can run now.
     bool ExportAllowed() const { return !main_.Busy && archive_ && RowCount() > 0; }
 
+    // The company's server, when the settings name one: "Sync now" sends it what this
+    // workstation's archive holds and it lacks (waiting, greyed, while an instrument procedure
+    // runs); the window shows the server's archive, every workstation's, instead of this one's
+    // when ShowServer is set.
+    bool HasServer = false;
+    bool ShowServer = false;
+    // The last synchronisation: when and how it went (one line, Windows-1252).
+    std::string SyncStatus;
+    bool SyncAllowed() const { return HasServer && !main_.Busy; }
+    void SyncClick();
+    void ShowServerArchive(bool server);
+
     // The filter the texts make (without the fuel when it is empty).
     archive::RecordFilter Filter() const;
     archive::Archive* OpenArchive() { return archive_ ? &*archive_ : nullptr; }
@@ -134,6 +146,7 @@ private:
     };
 
     void ensureOpen();
+    void readSyncStatus();
     void recount();
     void makeColumns();
     const Page& page(std::int64_t row);

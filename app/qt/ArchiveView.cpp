@@ -162,8 +162,23 @@ ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
             rows.push_back(index.row());
         form_.ExportRows(rows);
     });
+    source_ = new QComboBox(window);
+    source_->setObjectName(QStringLiteral("CbSource"));
+    source_->addItems({QStringLiteral("This workstation"), QStringLiteral("Company server")});
+    QObject::connect(source_, &QComboBox::activated, source_,
+                     [this](int index) { form_.ShowServerArchive(index == 1); });
+    sync_ = new QPushButton(QStringLiteral("Sync now"), window);
+    sync_->setObjectName(QStringLiteral("BtSync"));
+    sync_->setToolTip(QStringLiteral("Send the company server the measurements it lacks"));
+    QObject::connect(sync_, &QPushButton::clicked, sync_, [this] { form_.SyncClick(); });
+    syncStatus_ = new QLabel(window);
+    syncStatus_->setObjectName(QStringLiteral("LbSync"));
+
     auto* countLine = new QHBoxLayout;
     countLine->addWidget(count_, 1);
+    countLine->addWidget(syncStatus_);
+    countLine->addWidget(source_);
+    countLine->addWidget(sync_);
     countLine->addWidget(export_);
 
     model_ = new ArchiveTableModel(form);
@@ -397,6 +412,15 @@ void ArchiveView::refresh() {
     }
     count_->setText(qtText(form_.CountText));
     export_->setEnabled(form_.ExportAllowed());
+    for (QWidget* serverPart : {static_cast<QWidget*>(source_), static_cast<QWidget*>(sync_),
+                                static_cast<QWidget*>(syncStatus_)})
+        serverPart->setVisible(form_.HasServer);
+    sync_->setEnabled(form_.SyncAllowed());
+    syncStatus_->setText(qtText(form_.SyncStatus));
+    {
+        const QSignalBlocker blocker(source_);
+        source_->setCurrentIndex(form_.ShowServer ? 1 : 0);
+    }
     if (tableVersion_ != form_.TableVersion) {
         tableVersion_ = form_.TableVersion;
         model_->reset();

@@ -70,6 +70,9 @@ private:
     QListWidget* chartFields_ = nullptr;
     QPushButton* saveChart_ = nullptr;
     QPushButton* export_ = nullptr;
+    QComboBox* source_ = nullptr;
+    QPushButton* sync_ = nullptr;
+    QLabel* syncStatus_ = nullptr;
     int tableVersion_ = -1;
     int chartVersion_ = -1;
     bool placed_ = false;

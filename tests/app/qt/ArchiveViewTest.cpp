@@ -7,6 +7,7 @@
 #include "platform/ConfigPaths.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
+#include "support/PostgresServer.h"
 #include "support/TestEnvironment.h"
 #include "table/SettingsPersistence.h"
 #include "table/TableBuilder.h"
@@ -257,6 +258,45 @@ TEST_F(ArchiveViewTest, TheWindowKeepsItsPlace) {
     ui.processEvents();
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->size(), QSize(700, 500));
+}
+
+TEST_F(ArchiveViewTest, WithACompanyServerTheWindowSyncsAndShowsTheServersArchive) {
+    // Without a server the window has no server parts.
+    openArchive();
+    EXPECT_FALSE(window->findChild<QPushButton*>(QStringLiteral("BtSync"))->isVisible());
+    window->close();
+
+    PostgresServer server;
+    if (!server.running())
+        GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
+    store.createKey(archive::ArchiveKey);
+    store.writeString(archive::ArchiveKey, "Server", server.conninfo());
+    forms->FormMain.BtArchiveClick();
+    ui.processEvents();
+    auto* sync = window->findChild<QPushButton*>(QStringLiteral("BtSync"));
+    auto* status = window->findChild<QLabel*>(QStringLiteral("LbSync"));
+    auto* source = window->findChild<QComboBox*>(QStringLiteral("CbSource"));
+    ASSERT_TRUE(sync && status && source);
+    EXPECT_TRUE(sync->isVisible());
+    EXPECT_EQ(status->text(), QStringLiteral("Not synchronised with the server yet."));
+
+    // While an instrument procedure runs, the sync waits.
+    forms->FormMain.Busy = true;
+    forms->FormArchive.changed();
+    EXPECT_FALSE(sync->isEnabled());
+    forms->FormMain.Busy = false;
+    forms->FormArchive.changed();
+
+    sync->click();
+    EXPECT_THAT(status->text().toStdString(),
+                testing::HasSubstr("Server: 2 readouts and 4 records sent to"));
+
+    // The server's archive, every workstation's, in place of this one's.
+    source->setCurrentIndex(1);
+    Q_EMIT source->activated(1);
+    EXPECT_TRUE(forms->FormArchive.ShowServer);
+    EXPECT_EQ(count->text(), QStringLiteral("7 measurements of 3 customers"));
+    EXPECT_EQ(table->model()->index(6, 1).data().toString(), QStringLiteral("64099999"));
 }
 
 // Runs `action` once a modal window of type W is up, skipping other modal windows.
