@@ -282,8 +282,11 @@ QWidget* ArchiveView::buildChart(QWidget* parent) {
 void ArchiveView::rebuildChart() {
     QChart* chart = chartView_->chart();
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // The chart hands a removed axis back to its caller; the series it deletes itself.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     chart->setTitle(form_.ChartCustomer.empty()
                         ? QString()
                         : QStringLiteral("Customer %1").arg(qtText(form_.ChartCustomer)));
