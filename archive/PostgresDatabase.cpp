@@ -4,7 +4,8 @@
 #include <poll.h>
 
 #include <bit>
-#include <cstdio>
+#include <charconv>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -75,8 +76,11 @@ public:
     }
     double real(int column) const override {
         const std::string_view raw = bytes(column);
-        if (PQftype(result_, column) != Float8Type || raw.size() != sizeof(double))
-            return std::atof(std::string(raw).c_str());
+        if (PQftype(result_, column) != Float8Type || raw.size() != sizeof(double)) {
+            double value = 0;
+            std::from_chars(raw.data(), raw.data() + raw.size(), value);
+            return value;
+        }
         // A binary double is the IEEE 754 pattern, big-endian.
         std::uint64_t bits = 0;
         for (unsigned char byte : raw)
@@ -153,10 +157,10 @@ void PostgresDatabase::send(std::string_view sql, Params params, bool rowByRow) 
         } else if (const auto* number = std::get_if<std::int64_t>(&params[i])) {
             texts[i] = std::to_string(*number);
         } else if (const auto* real = std::get_if<double>(&params[i])) {
-            // Seventeen digits bring back the same double.
+            // The shortest text that brings back the same double, with a decimal point whatever
+            // the process's locale.
             char text[32];
-            std::snprintf(text, sizeof text, "%.17g", *real);
-            texts[i] = text;
+            texts[i].assign(text, std::to_chars(text, text + sizeof text, *real).ptr);
         } else if (const auto* text = std::get_if<Text>(&params[i])) {
             // In text form, so the server reads it as whatever type the statement needs.
             texts[i] = text->value;

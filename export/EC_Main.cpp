@@ -6,6 +6,7 @@
 #include "TextServices.h"
 #include "WriterRegistry.h"
 
+#include "platform/CNumericLocale.h"
 #include "platform/Cp1252.h"
 #include "platform/Shell.h"
 #include "platform/UiServices.h"
@@ -271,6 +272,8 @@ void TExportXComponent::GetRow(ExportList& list) {
 }
 
 bool TExportXComponent::Export() {
+    // Files hold numbers in their format's own form, whatever the process's locale says.
+    const CNumericLocale cNumbers;
     bool succeeded = false;
     bool failureReported = false;
     auto fail = [&] {

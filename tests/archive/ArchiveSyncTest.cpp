@@ -2,6 +2,8 @@
 
 #include "ArchiveFixture.h"
 
+#include "support/Locales.h"
+
 #include "archive/Sync.h"
 
 #include <gmock/gmock.h>
@@ -96,6 +98,24 @@ TEST_F(ArchiveSync, OnlyWhatTheServerLacksIsSentAndBothListTheSame) {
     };
     EXPECT_EQ(ids(remote.listRecords(filter, {})), ids(local.listRecords(filter, {})));
     EXPECT_EQ(remote.countRecords(filter), 2);
+}
+
+// The window program runs in the desktop's C library locale, where printf writes "194,2" on a
+// German one; the values of the table rows must still reach the server as the numbers they are.
+TEST_F(ArchiveSync, ValuesReachTheServerExactlyInAProcessWithACommaDecimalCLocale) {
+    const CommaDecimalProcessLocale german;
+    if (!german.available())
+        GTEST_SKIP() << german.failure();
+    Archive local = Archive::openFile(archiveFile(), true);
+    local.store(readoutOf("64000001"), recordsOf({customerRecord("1", "2312241530"),
+                                                  customerRecord("2", "2312241600", 1, "0.1")}));
+    Archive remote = serverArchive();
+    EXPECT_EQ(pushToServer(local, remote).newRecords, 2);
+    const std::vector<ArchivedMeasurement> sent = remote.listMeasurements({}, {});
+    const std::vector<ArchivedMeasurement> kept = local.listMeasurements({}, {});
+    ASSERT_EQ(sent.size(), kept.size());
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i].row.values, kept[i].row.values) << "row " << i;
 }
 
 TEST_F(ArchiveSync, TwoWorkstationsSyncingAtOnceGiveTheUnion) {

@@ -168,6 +168,28 @@ TEST_F(Component, CancelledChoiceDialogFails) {
     EXPECT_TRUE(ui.saveRequests.empty());
 }
 
+// On a German desktop the window program runs in the German C library locale, where printf
+// writes "12,5". Every file format must come out byte for byte as in the "C" locale, since it
+// takes its number forms from the format and from the regional settings only. (The xlsx
+// workbook holds the time it was made; the reader checks it in XlsxExportTest.)
+TEST_F(Component, EveryFileFormatIsTheSameInAProcessWithACommaDecimalCLocale) {
+    fillReadout(grid, 20, services.locale);
+    component->SetOptions({O::NumberRows, O::ShowColHeaders, O::TimeStamp});
+    component->SetFooter({"%.2n measurements"});
+    std::map<T, std::string> plain;
+    for (int i = 0; i < ExportTypeCount; ++i)
+        if (const auto type = static_cast<T>(i);
+            type != T::xClipboard && type != T::xExcel_Workbook)
+            plain[type] = exportToFile(type, "plain" + std::to_string(i));
+
+    const CommaDecimalProcessLocale german;
+    if (!german.available())
+        GTEST_SKIP() << german.failure();
+    for (const auto& [type, bytes] : plain)
+        EXPECT_EQ(exportToFile(type, "german" + std::to_string(static_cast<int>(type))), bytes)
+            << DisplayName(type);
+}
+
 TEST(ProgressForm, BarAdvancesOncePerStepOfItems) {
     FakeUi ui;
     TProgressForm progress(ui, "Exporting...", "", "%d Items Exported in %.2f Seconds.", 100);

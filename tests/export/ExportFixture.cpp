@@ -3,6 +3,7 @@
 #include "export/XProgress.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -105,15 +106,17 @@ bool isLocaleNumber(const std::string& text, const LocaleSettings& locale) {
     std::string point = text;
     if (const auto at = point.find(locale.sDecimal); at != std::string::npos)
         point.replace(at, locale.sDecimal.size(), ".");
-    char* end = nullptr;
-    std::strtod(point.c_str(), &end);
-    return *end == '\0';
+    double value = 0;
+    const auto [end, error] = std::from_chars(point.data(), point.data() + point.size(), value);
+    return error == std::errc() && end == point.data() + point.size();
 }
 
 double numberOf(std::string text, const LocaleSettings& locale) {
     if (const auto at = text.find(locale.sDecimal); at != std::string::npos)
         text.replace(at, locale.sDecimal.size(), ".");
-    return std::strtod(text.c_str(), nullptr);
+    double value = 0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
 }
 
 ExportTest::ExportTest(LocaleSettings locale) : services{ui, shell, settings, std::move(locale)} {

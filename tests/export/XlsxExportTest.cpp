@@ -166,6 +166,16 @@ TEST_F(XlsxReadoutPoint, EveryCellTypedAsTheLocaleWritesNumbers) {
     exportAndCompare(60);
 }
 
+// The workbook library writes numbers, widths and margins with the C library: in a process with
+// a German C locale (the window program on a German desktop) it would write "12,5", and no
+// reader opens such a workbook.
+TEST_F(XlsxReadoutComma, EveryCellTheSameInAProcessWithACommaDecimalCLocale) {
+    const CommaDecimalProcessLocale german;
+    if (!german.available())
+        GTEST_SKIP() << german.failure();
+    exportAndCompare(60);
+}
+
 TEST_F(XlsxExport, RowsAboveAndBelowTheTableAsInTheBiffWorkbook) {
     component->SetTitle("Flue gas report");
     component->SetOptions({O::ShowColHeaders, O::TimeStamp});

@@ -2,6 +2,7 @@
 
 #include "support/TestEnvironment.h"
 
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -144,7 +145,8 @@ XlsxSheet readXlsx(const std::string& path) {
                 cell.boolean = value == "1";
             } else {
                 cell.type = XlsxCell::Number;
-                cell.number = std::strtod(value.c_str(), nullptr);
+                // Python's repr of a float, read whatever the process's locale.
+                std::from_chars(value.data(), value.data() + value.size(), cell.number);
             }
             sheet.cells[{row, column}] = cell;
         } else if (key == "width") {
