@@ -281,7 +281,7 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
 void TFormArchive::SyncClick() {
     if (!SyncAllowed())
         return;
-    main_.Archive.SyncWithServer();
+    main_.SyncWithServer();
     SyncStatus = archive::utcTimestamp().substr(0, 16) + "Z  " + main_.Archive.ServerStatus;
     if (ShowServer)
         ArchiveChanged();

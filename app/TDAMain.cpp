@@ -193,6 +193,13 @@ void TFormMain::BtExecuteExportClick() {
     });
 }
 
+void TFormMain::SyncWithServer() {
+    if (Busy)
+        return;
+    BusyScope busy(*this);
+    Archive.SyncWithServer();
+}
+
 void TFormMain::BtInfoClick() {
     runProcedure(&ShowInstrumentInfo);
 }

@@ -125,6 +125,10 @@ public:
     void BtKonfigClick();
     // Opens the archive window (set by the program), which stays usable beside this one.
     void BtArchiveClick();
+    // "Sync now" of the archive window: sends the company's server what it lacks, with this
+    // window busy, so that no readout or second sync starts while the server is awaited.
+    // Does nothing while a procedure runs.
+    void SyncWithServer();
     TFormArchive* ArchiveWindow = nullptr;
     // The configuration page changed a field's tick mark or a format: the archive window's
     // table follows at once.

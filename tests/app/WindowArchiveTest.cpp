@@ -3,6 +3,7 @@
 // PostgreSQL server started for the test) reached or out of reach at the end of the readout.
 
 #include "TwoRecords.h"
+#include "app/FormArchive.h"
 #include "app/OvenaForms.h"
 #include "archive/Archive.h"
 #include "archive/Workstation.h"
@@ -118,6 +119,45 @@ TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     EXPECT_EQ(remote.countRecords({}), 2);
     EXPECT_EQ(remote.listRecords({}, {})[0].workstation, "Werkstatt 2");
     EXPECT_THAT(ui.boxes, IsEmpty());
+}
+
+// While "Sync now" awaits the server the window's events are serviced: a click on the main
+// window's export or on "Sync now" again must not start a readout or a second sync inside the
+// first, which would wait for the first one's rows on the server for ever.
+TEST_F(WindowArchive, SyncNowRunsAloneWhileTheServerIsAwaited) {
+    PostgresServer server;
+    if (!server.running())
+        GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
+    showWindow();
+    readInto(sandboxFolder() + "/readout.csv");
+    // A sync nested in another would wait for its locks for ever; here it fails after a while.
+    store.writeString(archive::ArchiveKey, "Server",
+                      server.conninfo() + " options='-c lock_timeout=5000'");
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    ASSERT_TRUE(archiveWindow.SyncAllowed());
+
+    int clicksWhileAwaited = 0;
+    bool greyed = true;
+    ui.onProcessEvents = [&] {
+        greyed = greyed && !archiveWindow.SyncAllowed() && !forms->FormMain.BtExecuteExport.Enabled;
+        if (clicksWhileAwaited++ == 0) {
+            archiveWindow.SyncClick();
+            forms->FormMain.BtExecuteExportClick();
+        }
+    };
+    archiveWindow.SyncClick();
+    ui.onProcessEvents = nullptr;
+
+    EXPECT_GT(clicksWhileAwaited, 0) << "the server was awaited with the events serviced";
+    EXPECT_TRUE(greyed);
+    EXPECT_THAT(archiveWindow.SyncStatus, HasSubstr("Server: 1 readout and 2 records sent"));
+    EXPECT_TRUE(archiveWindow.SyncAllowed());
+    EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
+    archive::Archive remote = archive::Archive::openServer(server.conninfo());
+    EXPECT_EQ(remote.stats().readouts, 1);
+    EXPECT_EQ(archive::Archive::openFile(archive::defaultArchiveFile(), false).stats().readouts, 1)
+        << "no second readout ran";
 }
 
 TEST_F(WindowArchive, AServerOutOfReachIsOnlyTheStatusLine) {
