@@ -153,8 +153,13 @@ void TBIFFExport::WriteFooter() {
 void TBIFFExport::WriteCell(std::string_view text, int row,
                             const std::optional<TExportItemInfo>& annotation, std::uint8_t kind,
                             int column) {
-    if (row < 0 || row >= SheetRows || column < 0 || column >= SheetColumns)
+    if (row < 0 || column < 0)
         return;
+    // A cell beyond the sheet fails the export rather than leaving rows or columns out of a
+    // workbook that says it succeeded (the archive window exports far more rows than a readout).
+    if (row >= SheetRows || column >= SheetColumns)
+        throw ExportError("The table does not fit an Excel 97 worksheet (65536 rows, 256 "
+                          "columns); the Excel Workbook (xlsx) holds it");
     if (kind == 0)
         kind = ColumnKind(static_cast<std::size_t>(column), text);
     const auto r = static_cast<std::uint16_t>(row);

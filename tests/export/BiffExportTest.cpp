@@ -7,6 +7,7 @@
 #include "platform/LocaleSettings.h"
 
 #include <cmath>
+#include <filesystem>
 
 namespace ovena::test {
 namespace {
@@ -359,9 +360,9 @@ TEST_F(BiffAnnotatedExport, TypedNumbersNoCellHoldsStayText) {
     EXPECT_EQ(cellAt(c, 1, 7)->label(), "9e-999");
 }
 
-TEST_F(BiffExport, CellsBeyondTheLastColumnAreLeftOut) {
+TEST_F(BiffExport, ATableAsWideAsTheSheetIsWholeAndAWiderOneFails) {
     component->SetOptions({O::ShowColHeaders});
-    fillGrid(300, 1);
+    fillGrid(256, 1);
     const std::vector<BiffRecord> records = biffRecords(workbook());
     unsigned widths = 0;
     unsigned lastColumn = 0;
@@ -373,15 +374,34 @@ TEST_F(BiffExport, CellsBeyondTheLastColumnAreLeftOut) {
     }
     EXPECT_EQ(widths, 256u);
     EXPECT_EQ(lastColumn, 255u);
+
+    fillGrid(257, 1);
+    component->ExportType = TExportType::xMicrosoft_Excel;
+    component->ViewOnly = false;
+    component->ExportFile = path("wide.xls");
+    EXPECT_FALSE(component->Export());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
+    EXPECT_FALSE(std::filesystem::exists(path("wide.xls")));
 }
 
-TEST_F(BiffExport, RowsBeyondTheLastSheetRowAreLeftOut) {
+TEST_F(BiffExport, ATableFillingTheSheetIsWholeAndALongerOneFailsInsteadOfLosingRows) {
     component->SetOptions({});
-    fillGrid(1, 65540);
+    fillGrid(1, 65536);
     const std::vector<BiffRecord> c = cells();
     ASSERT_EQ(c.size(), 65536u);
     EXPECT_EQ(c.back().row(), 65535u);
     EXPECT_EQ(c.back().label(), "r65536c0");
+
+    fillGrid(1, 65537);
+    component->ExportType = TExportType::xMicrosoft_Excel;
+    component->ViewOnly = false;
+    component->ExportFile = path("out.xls");
+    const std::string before = readFile(path("out.xls"));
+    EXPECT_FALSE(component->Export());
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
+    EXPECT_EQ(readFile(path("out.xls")), before) << "the workbook made before stays as it was";
 }
 
 } // namespace
