@@ -221,8 +221,9 @@ void TFormMain::BtKonfigClick() {
     if (Busy)
         return;
     ActivePage = TabSheet::TabKonfig;
-    BuildPortButtons();
+    // Watched before the scan, so a port that comes or goes while it runs rebuilds the buttons.
     watchPorts(true);
+    BuildPortButtons();
     SelectPort();
     ConfigVisited = true;
     changed();
