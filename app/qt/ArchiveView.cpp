@@ -2,15 +2,16 @@
 
 #include "app/qt/FormWindow.h"
 #include "app/qt/QtText.h"
+#include "platform/FileReplacement.h"
 #include "table/FieldCatalogue.h"
 
+#include <QBuffer>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
 #include <QCursor>
 #include <QDateTime>
 #include <QDateTimeAxis>
-#include <QFile>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -29,6 +30,7 @@
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <system_error>
 
 namespace ovena {
 
@@ -358,23 +360,36 @@ void ArchiveView::rebuildChart() {
 }
 
 std::string ArchiveView::writeChart(const std::string& path) {
-    const QString file = QString::fromLocal8Bit(path.c_str());
-    if (file.endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
+    // The picture is made in memory and then replaces the file as a whole, so a full disk or a
+    // closed folder is told and an older chart of that name stays as it was.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    bool drawn = false;
+    if (QString::fromLocal8Bit(path.c_str())
+            .endsWith(QStringLiteral(".svg"), Qt::CaseInsensitive)) {
         QSvgGenerator svg;
-        svg.setFileName(file);
+        svg.setOutputDevice(&buffer);
         svg.setSize(chartView_->size());
         svg.setViewBox(chartView_->rect());
         svg.setTitle(chartView_->chart()->title());
         QPainter painter;
-        if (!painter.begin(&svg))
-            return "The chart could not be written to " + path + ".";
-        chartView_->render(&painter);
-        painter.end();
-        return QFile::exists(file) ? std::string()
-                                   : "The chart could not be written to " + path + ".";
+        drawn = painter.begin(&svg);
+        if (drawn) {
+            chartView_->render(&painter);
+            painter.end();
+        }
+    } else {
+        drawn = chartView_->grab().save(&buffer, "PNG");
     }
-    if (!chartView_->grab().save(file, "PNG"))
-        return "The chart could not be written to " + path + ".";
+    const std::string failed = "The chart could not be written to " + path;
+    if (!drawn)
+        return failed + ".";
+    try {
+        replaceFileContent(path, {bytes.constData(), static_cast<std::size_t>(bytes.size())});
+    } catch (const std::system_error& e) {
+        return failed + ": " + e.what() + ".";
+    }
     return {};
 }
 

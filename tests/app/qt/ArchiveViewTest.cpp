@@ -29,7 +29,9 @@
 #include <QTimer>
 #include <QToolButton>
 #include <chrono>
+#include <csignal>
 #include <gmock/gmock.h>
+#include <sys/resource.h>
 #include <thread>
 
 namespace ovena {
@@ -403,6 +405,21 @@ TEST_F(ArchiveViewTest, TheChartShowsTheChosenCustomersValuesPerFieldWithTestsAp
     EXPECT_EQ(forms->FormArchive.ChartWriter(svg), "");
     EXPECT_THAT(readFile(svg), testing::HasSubstr("<svg"));
     EXPECT_NE(forms->FormArchive.ChartWriter(sandboxFolder() + "/missing/chart.png"), "");
+
+    // A disk that fills while the picture is written: the failure is told and the chart saved
+    // before under that name stays as it was.
+    writeFile(svg, "old");
+    struct rlimit before {};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = before;
+    small.rlim_cur = 100;
+    setrlimit(RLIMIT_FSIZE, &small);
+    const std::string fullDisk = forms->FormArchive.ChartWriter(svg);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, previousHandler);
+    EXPECT_THAT(fullDisk, testing::StartsWith("The chart could not be written to " + svg + ": "));
+    EXPECT_EQ(readFile(svg), "old");
 }
 
 } // namespace
