@@ -32,7 +32,8 @@ std::set<std::string>& heldLocks() {
 
 enum class LockContent { None, Pid, Unreadable };
 
-// The process id a lock file names.
+// The process id a lock file names: digits after optional spaces, then the end or whitespace
+// and anything, as minicom adds its name and user after the id.
 LockContent readLockFile(const std::string& path, int& pid) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
@@ -46,7 +47,8 @@ LockContent readLockFile(const std::string& path, int& pid) {
         return LockContent::Unreadable;
     const char* end = text.data() + text.size();
     const auto [rest, error] = std::from_chars(text.data() + first, end, pid);
-    if (error != std::errc() || pid <= 0 || (rest != end && *rest != '\n'))
+    if (error != std::errc() || pid <= 0 ||
+        (rest != end && *rest != ' ' && *rest != '\t' && *rest != '\n'))
         return LockContent::Unreadable;
     return LockContent::Pid;
 }

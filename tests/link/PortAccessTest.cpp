@@ -105,6 +105,32 @@ TEST_F(PortAccess, ALiveLockKeepsThePortAndAStaleOneIsTakenOver) {
     EXPECT_TRUE(fs::exists(lockFile));
 }
 
+// minicom and other programs write their name and user after the process id.
+TEST_F(PortAccess, ALockWithTextAfterItsProcessIdNamesThatProcess) {
+    const auto minicomLock = [](pid_t pid) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%10d minicom alice\n", static_cast<int>(pid));
+        return std::string(text);
+    };
+    SleepingProcess minicom;
+    writeFile(lockFile, minicomLock(minicom.pid()));
+    EXPECT_EQ(reasonText(portStatus(5)), heldBy(minicom.pid()));
+    writeFile(lockFile, std::to_string(minicom.pid()) + "\tkermit\n");
+    EXPECT_EQ(reasonText(portStatus(5)), heldBy(minicom.pid()));
+
+    writeFile(lockFile, minicomLock(endedProcessId()));
+    TSerial serial;
+    serial.ComNr = 5;
+    serial.Open();
+    ASSERT_FALSE(serial.Failed) << serial.FailReason;
+    EXPECT_EQ(readFile(lockFile), lockContent(getpid())) << "the stale lock is replaced";
+    serial.Close();
+
+    writeFile(lockFile, std::to_string(minicom.pid()) + "minicom\n");
+    EXPECT_EQ(reasonText(portStatus(5)), "in use (lock file " + lockFile + ")")
+        << "digits run into text name no process";
+}
+
 TEST_F(PortAccess, WithoutALockFolderThePortKeepsItsOtherLocks) {
     fs::remove_all(machine.lockFolder());
     TSerial serial;
