@@ -193,7 +193,9 @@ int runExport(const ExportRequest& r) {
 int runSync(const Source& source) {
     const SettingsStore store = loadSettingsStore();
     const std::string conninfo = source.serverConninfo(store);
-    Archive local = Archive::openFile(source.file(), true);
+    // The workstation's own archive is made on first use; a file named on the command line must
+    // be there, or a mistyped path would sync an empty archive and report success.
+    Archive local = Archive::openFile(source.file(), source.archiveFile.empty());
     Archive server = Archive::openServer(conninfo);
     const archive::SyncResult result = archive::pushToServer(local, server);
     std::cerr << "ovena-cli archive sync: " << result.text() << '\n';

@@ -9,6 +9,7 @@
 #include "support/TestEnvironment.h"
 
 #include "archive/Archive.h"
+#include "archive/Workstation.h"
 #include "platform/ConfigPaths.h"
 #include "platform/SettingsStore.h"
 #include "sim/MemoryFile.h"
@@ -272,6 +273,23 @@ TEST_F(ArchiveCli, CheckAndStatsReportDamage) {
     check = archiveCommand({"check"});
     EXPECT_EQ(check.status, 5);
     EXPECT_THAT(check.err, HasSubstr("file is not a database"));
+}
+
+// A named archive file that is not there is a mistake (a mistyped path, a stick not mounted):
+// sync says so before it reaches for the server and makes nothing.
+TEST_F(ArchiveCli, SyncRefusesANamedArchiveThatIsNotThere) {
+    const std::string nowhere = "host=" + sandboxFolder() + "/no-server dbname=ovena";
+    const std::string missing = sandboxFolder() + "/stick/archive.sqlite";
+    const CliResult sync = runCli({"archive", "sync", "--archive", missing, "--server", nowhere});
+    EXPECT_EQ(sync.status, 5);
+    EXPECT_EQ(sync.err, "ovena-cli archive sync: " + missing + ": no archive there\n");
+    EXPECT_FALSE(fs::exists(sandboxFolder() + "/stick"));
+
+    // The workstation's own archive is made on first use, as before.
+    const CliResult own = runCli({"archive", "sync", "--server", nowhere});
+    EXPECT_EQ(own.status, 5);
+    EXPECT_THAT(own.err, HasSubstr("cannot connect to the server"));
+    EXPECT_TRUE(fs::exists(archive::defaultArchiveFile()));
 }
 
 class ArchiveServerCli : public ArchiveCli {
