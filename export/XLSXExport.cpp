@@ -13,6 +13,7 @@
 #include <xlsxwriter.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace ovena {
@@ -55,8 +56,18 @@ TXLSXExport::TXLSXExport(TExportXComponent& component, TExportType exportType,
 }
 
 TXLSXExport::~TXLSXExport() {
-    if (workbook_)
-        lxw_workbook_free(workbook_);
+    if (!workbook_)
+        return;
+    // Only workbook_close closes the sheet's temporary row file; freeing the workbook unclosed
+    // would keep its descriptor, and the rows written so far, until the program ends. The
+    // sheet writes its rows through `file`, the same stream, which must not be left dangling.
+    if (sheet_ && sheet_->optimize_tmpfile) {
+        if (sheet_->file == sheet_->optimize_tmpfile)
+            sheet_->file = nullptr;
+        std::fclose(sheet_->optimize_tmpfile);
+        sheet_->optimize_tmpfile = nullptr;
+    }
+    lxw_workbook_free(workbook_);
 }
 
 void TXLSXExport::check(int error) const {

@@ -5,6 +5,8 @@
 #include "ExportFixture.h"
 #include "XlsxReader.h"
 
+#include "support/PtyPeer.h"
+
 #include "export/XLSXText.h"
 
 #include "platform/Cp1252.h"
@@ -332,10 +334,12 @@ TEST_F(XlsxAnnotatedExport, TypedValuesWithTheirNumberFormats) {
 
 TEST_F(XlsxAnnotatedExport, ADateThatDoesNotConvertFailsTheExport) {
     source.rows = {rowOf(9, {{2, {"31.02.2026", {}}}})};
+    const int descriptors = openDescriptorCount();
     EXPECT_FALSE(exportSource());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
     EXPECT_TRUE(folderEntries().empty()) << "the failed file stays out of the folder";
+    EXPECT_EQ(openDescriptorCount(), descriptors) << "the rows written so far are let go";
 }
 
 // The files in the temporary folder.
@@ -400,10 +404,12 @@ TEST_F(XlsxExport, ATableWiderThanASheetFailsInsteadOfLosingColumns) {
     component->ExportType = TExportType::xExcel_Workbook;
     component->ViewOnly = false;
     component->ExportFile = path("wide.xlsx");
+    const int descriptors = openDescriptorCount();
     EXPECT_FALSE(component->Export());
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
     EXPECT_TRUE(folderEntries().empty());
+    EXPECT_EQ(openDescriptorCount(), descriptors);
 }
 
 TEST_F(XlsxExport, LibreOfficeReadsTheSameValues) {
