@@ -65,7 +65,9 @@ std::string xlsxPageText(std::string_view text) {
         const std::string_view rest = std::string_view(clean).substr(i);
         if (rest.starts_with("&&")) {
             kept += "&&";
-            if (rest.size() > 2 && rest[2] == 'G')
+            // The workbook library takes "&G" and "&[Picture]" for a picture wherever they
+            // stand, and has none to give; a literal ampersand is set apart from them.
+            if (rest.substr(2).starts_with("G") || rest.substr(2).starts_with("[Picture]"))
                 kept += ZeroWidthMark;
             ++i;
         } else if (rest.starts_with("&G")) {

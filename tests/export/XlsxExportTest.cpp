@@ -178,6 +178,13 @@ TEST_F(XlsxReadoutComma, EveryCellTheSameInAProcessWithACommaDecimalCLocale) {
     exportAndCompare(60);
 }
 
+// A literal ampersand before "G" or "[Picture]" is no picture code: the workbook is made and
+// the reader sees the header code "&&" with a zero-width space after it.
+TEST_F(XlsxExport, ALiteralAmpersandBeforeAPictureCodeIsText) {
+    component->XL_Options.PageHeader = "Logo &&[Picture] &&G";
+    EXPECT_EQ(workbook().headerCenter, "Logo &&\xE2\x80\x8B[Picture] &&\xE2\x80\x8BG");
+}
+
 TEST_F(XlsxExport, RowsAboveAndBelowTheTableAsInTheBiffWorkbook) {
     component->SetTitle("Flue gas report");
     component->SetOptions({O::ShowColHeaders, O::TimeStamp});
