@@ -80,12 +80,27 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& pat
     }
 }
 
+// Where a chain of symbolic links leads, also when the file at its end does not exist yet.
+fs::path linkTarget(fs::path path, std::error_code& error) {
+    for (int hops = 0; fs::is_symlink(path, error); ++hops) {
+        if (hops == 40) {
+            error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
+            return {};
+        }
+        const fs::path next = fs::read_symlink(path, error);
+        if (error)
+            return {};
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return fs::weakly_canonical(path, error);
+}
+
 } // namespace
 
 FileReplacement::FileReplacement(const std::string& destination) : target_(destination) {
     std::error_code error;
     if (fs::is_symlink(destination, error)) {
-        fs::path resolved = fs::weakly_canonical(destination, error);
+        fs::path resolved = linkTarget(destination, error);
         if (error)
             fail("Cannot follow the link " + destination, error.value());
         target_ = resolved.string();

@@ -9,7 +9,8 @@ namespace ovena {
 
 // A new version of a file, produced completely before it takes the old one's place, so a write
 // that fails or is abandoned leaves the old file as it was. It keeps what the user has:
-// - a symbolic link is followed: the file it leads to gets the new content, the link stays;
+// - a symbolic link is followed: the file it leads to gets the new content (and is made when
+//   it does not exist yet), the link stays;
 // - a file with other hard links, or one that is no regular file, gets the new bytes written
 //   into it, so every name sees them;
 // - the old file's permission bits stay, and its owner and group where the user may set them;

@@ -238,6 +238,14 @@ TEST_P(FileReplacementTest, ALinkIsFollowedAndStays) {
     EXPECT_EQ(fs::read_symlink(path("relative.csv")), "real/target.csv");
     EXPECT_EQ(folderEntries(), (std::vector<std::string>{"absolute.csv", "real", "relative.csv"}));
     EXPECT_EQ(entries(path("real")), std::vector<std::string>{"target.csv"});
+
+    // A link to a file not made yet, through another link: the file is made where it leads.
+    fs::create_symlink("latest.csv", path("chain.csv"));
+    fs::create_symlink("real/new.csv", path("latest.csv"));
+    ASSERT_TRUE(writeVersion(path("chain.csv"), "third"));
+    EXPECT_TRUE(holds(path("real/new.csv"), "third"));
+    EXPECT_EQ(fs::read_symlink(path("chain.csv")), "latest.csv");
+    EXPECT_EQ(fs::read_symlink(path("latest.csv")), "real/new.csv");
 }
 
 TEST_P(FileReplacementTest, BothNamesOfAHardLinkSeeTheNewContent) {
