@@ -167,8 +167,19 @@ void FileReplacement::copyIntoPlace() {
     Descriptor from(::open(newFile_.c_str(), O_RDONLY | O_CLOEXEC));
     if (from.get() < 0)
         fail("Cannot read " + newFile_);
-    Descriptor to(::open(target_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    struct stat source {};
+    if (::fstat(from.get(), &source) != 0)
+        fail("Cannot read " + newFile_);
+    Descriptor to(::open(target_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
     if (to.get() < 0)
+        fail("Cannot write " + target_);
+    // A regular file is not truncated first: the space for the new content is claimed before
+    // any byte of the old one is overwritten, so a full disk leaves the old content whole (on
+    // file systems that can claim space), and the tail is cut once the new content is in.
+    struct stat target {};
+    const bool regular = ::fstat(to.get(), &target) == 0 && S_ISREG(target.st_mode);
+    if (regular && source.st_size > 0 && ::fallocate(to.get(), 0, 0, source.st_size) != 0 &&
+        errno != EOPNOTSUPP)
         fail("Cannot write " + target_);
     std::array<char, 64 * 1024> buffer;
     for (;;) {
@@ -181,6 +192,8 @@ void FileReplacement::copyIntoPlace() {
             break;
         writeAll(to.get(), buffer.data(), static_cast<std::size_t>(n), target_);
     }
+    if (regular && ::ftruncate(to.get(), source.st_size) != 0)
+        fail("Cannot write " + target_);
     if ((::fsync(to.get()) != 0 && errno != EINVAL && errno != EROFS) || !to.close())
         fail("Cannot write " + target_);
     if (!old_)

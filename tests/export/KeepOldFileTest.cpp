@@ -1,6 +1,7 @@
 #include "ExportFixture.h"
 
 #include "export/ExportError.h"
+#include "platform/FileReplacement.h"
 
 #include <csignal>
 #include <filesystem>
@@ -262,6 +263,35 @@ TEST_P(FileReplacementTest, BothNamesOfAHardLinkSeeTheNewContent) {
     EXPECT_EQ(inode(path("b.csv")), before);
     EXPECT_EQ(fs::hard_link_count(path("a.csv")), 2u);
     EXPECT_EQ(folderEntries(), (std::vector<std::string>{"a.csv", "b.csv"}));
+}
+
+// The new content is complete before it is copied into a file that has other names; a disk that
+// fills during the copy leaves the old content whole.
+TEST_F(KeepOldFile, ADiskFillingWhileCopyingIntoAHardLinkedFileLeavesItWhole) {
+    const std::string old(30000, 'o');
+    writeFile(path("a.csv"), old);
+    fs::create_hard_link(path("a.csv"), path("b.csv"));
+    FileReplacement replacement(path("a.csv"));
+    writeFile(replacement.path(), std::string(50000, 'n'));
+    const int code = inChild([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{40000, 40000};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        try {
+            replacement.commit();
+            return 1;
+        } catch (const std::system_error&) {
+            return 0;
+        }
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(readFile(path("b.csv")), old);
+
+    // A shorter new content leaves nothing of the old one behind it.
+    FileReplacement shorter(path("b.csv"));
+    writeFile(shorter.path(), "short");
+    shorter.commit();
+    EXPECT_EQ(readFile(path("a.csv")), "short");
 }
 
 TEST_P(FileReplacementTest, PermissionBitsAndGroupStay) {
