@@ -1,5 +1,7 @@
 #include "app/FormArchive.h"
 
+#include "app/ArchiveAccess.h"
+
 #include "archive/Workstation.h"
 #include "platform/Cp1252.h"
 #include "platform/SettingsStore.h"
@@ -53,6 +55,8 @@ std::optional<std::string> given(const std::string& text) {
 
 TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open)
     : ui_(ui), store_(store), main_(main), settings_(main), open_(std::move(open)) {
+    // Waits for the company server as long as the main window's sync does.
+    ServerWaits = main.Sync.Waits;
     if (!open_)
         open_ = [] { return archive::Archive::openFile(archive::defaultArchiveFile(), true); };
     Caption = "Archive";
@@ -75,27 +79,53 @@ void TFormArchive::Open() {
     ui_.showForm(*this);
 }
 
+TFormArchive::~TFormArchive() = default;
+
 void TFormArchive::Close() {
+    // A wait for the server ends with the window; opening it again asks anew.
+    if (access_ && access_->deferred())
+        access_.reset();
     savePlace();
     Visible = false;
     ui_.hideForm(*this);
 }
 
 void TFormArchive::ensureOpen() {
-    if (archive_)
+    if (access_)
         return;
-    try {
-        if (ShowServer)
-            archive_.emplace(
-                archive::Archive::openServer(archive::readArchiveSettings(store_).server));
-        else
-            archive_.emplace(open_());
-        Fuels = archive_->fuels();
-    } catch (const archive::ArchiveError& e) {
-        archive_.reset();
-        Fuels.clear();
-        CountText = e.what();
-    }
+    ++generation_;
+    dropPages();
+    if (ShowServer)
+        access_ = serverAccess(ui_, archive::readArchiveSettings(store_).server, ServerWaits);
+    else
+        access_ = fileAccess(open_);
+    Fuels.clear();
+    query([](archive::Archive& archive) {
+        return [fuels = archive.fuels()](TFormArchive& form) {
+            form.Fuels = fuels;
+            form.changed();
+        };
+    });
+}
+
+void TFormArchive::query(std::function<Update(archive::Archive&)> ask) {
+    if (!access_)
+        return;
+    const int generation = generation_;
+    access_->run(
+        [this, generation, ask = std::move(ask)](archive::Archive& archive) {
+            return [this, generation, update = ask(archive)] {
+                if (generation == generation_)
+                    update(*this);
+            };
+        },
+        [this, generation](const std::string& reason) {
+            if (generation != generation_)
+                return;
+            CountText = reason;
+            Waiting = false;
+            changed();
+        });
 }
 
 archive::RecordFilter TFormArchive::Filter() const {
@@ -114,18 +144,68 @@ void TFormArchive::FilterChanged() {
 }
 
 void TFormArchive::ArchiveChanged() {
-    if (archive_) {
-        try {
-            Fuels = archive_->fuels();
-        } catch (const archive::ArchiveError&) {
-            // The count below tells why the archive cannot be read.
+    if (!access_)
+        return recount();
+    ++generation_;
+    previousPages_ = std::move(pages_);
+    dropPages();
+    // Where the rows read before are now: a row moves down by at most the rows added, so the
+    // windows of rows that can hold them are read, one query for rows near each other.
+    std::map<std::int64_t, RowKey> keys;
+    for (const Page& p : previousPages_)
+        for (std::size_t i = 0; i < p.keys.size(); ++i)
+            keys.emplace(p.first + static_cast<std::int64_t>(i), p.keys[i]);
+    query([filter = Filter(), order = order_, keys = std::move(keys),
+           before = count_](archive::Archive& archive) {
+        const archive::MeasurementCount count = archive.countMeasurements(filter);
+        const std::vector<std::string> fuels = archive.fuels();
+        const std::int64_t added = count.measurements - before.measurements;
+        std::map<std::int64_t, std::int64_t> moved;
+        std::map<RowKey, std::int64_t> found;
+        for (auto it = keys.begin(); added >= 0 && it != keys.end();) {
+            const std::int64_t first = it->first;
+            std::int64_t last = first;
+            while (it != keys.end() && it->first <= last + PageRows)
+                last = (it++)->first;
+            const std::vector<archive::ArchivedMeasurement> rows =
+                archive.listMeasurements(filter, order, first, last - first + added + 1);
+            for (std::size_t i = 0; i < rows.size(); ++i)
+                found.emplace(RowKey{rows[i].record, rows[i].row.position},
+                              first + static_cast<std::int64_t>(i));
         }
+        for (const auto& [row, key] : keys)
+            if (const auto now = found.find(key); now != found.end())
+                moved.emplace(row, now->second);
+        return [count, fuels, before, moved = std::move(moved)](TFormArchive& form) {
+            form.Fuels = fuels;
+            form.showCount(count);
+            form.moved_ = moved;
+            // The test label column coming or going makes a new table.
+            if (count.tests != before.tests || count.measurements < before.measurements) {
+                form.makeColumns();
+                ++form.TableVersion;
+            } else {
+                ++form.RowsVersion;
+            }
+            form.changed();
+            if (form.ChartCustomer.empty() && count.measurements > 0)
+                form.ChooseRow(0);
+        };
+    });
+}
+
+std::vector<std::int64_t> TFormArchive::RowsAfterChange(const std::vector<std::int64_t>& before) {
+    std::vector<std::int64_t> after;
+    after.reserve(before.size());
+    for (const std::int64_t row : before) {
+        const auto found = moved_.find(row);
+        after.push_back(found == moved_.end() ? -1 : found->second);
     }
-    recount();
+    return after;
 }
 
 void TFormArchive::SettingsChanged() {
-    pages_.clear();
+    dropPages();
     makeColumns();
     ++TableVersion;
     changed();
@@ -137,29 +217,41 @@ void TFormArchive::SortBy(int column, bool descending) {
     const ArchiveColumn& chosen = columns_[static_cast<std::size_t>(column)];
     order_ = chosen.Order;
     order_.descending = descending != chosen.Reversed;
-    pages_.clear();
+    dropPages();
     ++TableVersion;
     changed();
 }
 
 void TFormArchive::recount() {
-    pages_.clear();
+    ++generation_;
+    dropPages();
     count_ = {};
-    if (archive_) {
-        try {
-            count_ = archive_->countMeasurements(Filter());
-            CountText = counted(count_.measurements, "measurement", "measurements") + " of " +
-                        counted(count_.customers, "customer", "customers");
-        } catch (const archive::ArchiveError& e) {
-            CountText = e.what();
-        }
+    if (access_) {
+        Waiting = access_->deferred();
+        if (Waiting)
+            CountText = "Asking the company server...";
+        query([filter = Filter()](archive::Archive& archive) {
+            return [count = archive.countMeasurements(filter)](TFormArchive& form) {
+                form.showCount(count);
+                form.makeColumns();
+                ++form.TableVersion;
+                form.changed();
+                // The chart shows the first customer found until a row is chosen.
+                if (form.ChartCustomer.empty() && count.measurements > 0)
+                    form.ChooseRow(0);
+            };
+        });
     }
     makeColumns();
     ++TableVersion;
     changed();
-    // The chart shows the first customer found until a row is chosen.
-    if (ChartCustomer.empty() && count_.measurements > 0)
-        ChooseRow(0);
+}
+
+void TFormArchive::showCount(const archive::MeasurementCount& count) {
+    count_ = count;
+    Waiting = false;
+    CountText = counted(count.measurements, "measurement", "measurements") + " of " +
+                counted(count.customers, "customer", "customers");
 }
 
 void TFormArchive::makeColumns() {
@@ -182,74 +274,94 @@ void TFormArchive::makeColumns() {
 
 const std::vector<std::string>& TFormArchive::Row(std::int64_t row) {
     static const std::vector<std::string> none;
-    if (row < 0 || row >= count_.measurements)
-        return none;
-    const Page& p = page(row);
-    const auto index = static_cast<std::size_t>(row - p.first);
-    return index < p.rows.size() ? p.rows[index] : none;
+    const Page* p = row >= 0 && row < count_.measurements ? page(row) : nullptr;
+    const auto index = p ? static_cast<std::size_t>(row - p->first) : 0;
+    return p && index < p->rows.size() ? p->rows[index] : none;
 }
 
 std::int64_t TFormArchive::RecordOfRow(std::int64_t row) {
-    if (row < 0 || row >= count_.measurements)
-        return 0;
-    const Page& p = page(row);
-    const auto index = static_cast<std::size_t>(row - p.first);
-    return index < p.records.size() ? p.records[index] : 0;
+    const Page* p = row >= 0 && row < count_.measurements ? page(row) : nullptr;
+    const auto index = p ? static_cast<std::size_t>(row - p->first) : 0;
+    return p && index < p->records.size() ? p->records[index] : 0;
 }
 
-const TFormArchive::Page& TFormArchive::page(std::int64_t row) {
+const TFormArchive::Page* TFormArchive::page(std::int64_t row) {
     const std::int64_t first = row - row % PageRows;
     const auto found = std::find_if(pages_.begin(), pages_.end(),
                                     [first](const Page& p) { return p.first == first; });
     if (found != pages_.end()) {
         pages_.splice(pages_.begin(), pages_, found);
-    } else {
-        pages_.push_front(readPage(first));
-        if (pages_.size() > PagesKept)
-            pages_.pop_back();
+        return &pages_.front();
     }
-    return pages_.front();
+    if (requested_.insert(first).second)
+        requestPage(first);
+    // Answered at once by the workstation's file; a server's page comes later.
+    return !pages_.empty() && pages_.front().first == first ? &pages_.front() : nullptr;
+}
+
+void TFormArchive::dropPages() {
+    ++pagesGeneration_;
+    pages_.clear();
+    requested_.clear();
 }
 
 // Each row's cells are the cells of its row in the table its record makes on its own, built by
 // the table builder, so the window shows exactly what an export of the record holds.
-TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
-    Page result;
-    result.first = first;
-    if (!archive_)
-        return result;
-    try {
-        const std::vector<archive::ArchivedMeasurement> measurements =
-            archive_->listMeasurements(Filter(), order_, first, PageRows);
+void TFormArchive::requestPage(std::int64_t first) {
+    query([filter = Filter(), order = order_, first,
+           generation = pagesGeneration_](archive::Archive& archive) {
+        std::vector<archive::ArchivedMeasurement> measurements =
+            archive.listMeasurements(filter, order, first, PageRows);
         archive::RecordFilter records;
         records.ids.emplace();
         for (const archive::ArchivedMeasurement& m : measurements)
             records.ids->push_back(m.record);
-        std::map<std::int64_t, StringGrid> tables;
-        archive_->forEachRecord(records, {}, [&](const archive::ArchivedRecord& record) {
-            FuelNameTable fuelNames;
-            const std::vector<std::string>& names = *record.fuelNames;
-            const int fuelCount = std::min(static_cast<int>(names.size()), MaxFuels);
-            for (int i = 0; i < fuelCount; ++i)
-                fuelNames[static_cast<std::size_t>(i + 1)] = names[static_cast<std::size_t>(i)];
-            Memo lines;
-            lines.Lines = record.lines;
-            BuildTable(lines, record.summary.instrumentSerial, fuelNames, fuelCount, settings_,
-                       tables[record.summary.id]);
-        });
-        for (const archive::ArchivedMeasurement& m : measurements) {
-            const StringGrid& grid = tables[m.record];
-            std::vector<std::string> cells;
-            cells.reserve(gridColumns_.size());
-            for (const int column : gridColumns_)
-                cells.push_back(grid.Cell(column, m.row.position + 1));
-            result.records.push_back(m.record);
-            result.rows.push_back(std::move(cells));
-        }
-    } catch (const archive::ArchiveError& e) {
-        CountText = e.what();
+        std::vector<archive::ArchivedRecord> found;
+        archive.forEachRecord(
+            records, {}, [&](const archive::ArchivedRecord& record) { found.push_back(record); });
+        return [first, generation, measurements = std::move(measurements),
+                found = std::move(found)](TFormArchive& form) {
+            if (generation == form.pagesGeneration_)
+                form.addPage(first, measurements, found);
+        };
+    });
+}
+
+void TFormArchive::addPage(std::int64_t first,
+                           const std::vector<archive::ArchivedMeasurement>& measurements,
+                           const std::vector<archive::ArchivedRecord>& records) {
+    std::map<std::int64_t, StringGrid> tables;
+    for (const archive::ArchivedRecord& record : records) {
+        FuelNameTable fuelNames;
+        const std::vector<std::string>& names = *record.fuelNames;
+        const int fuelCount = std::min(static_cast<int>(names.size()), MaxFuels);
+        for (int i = 0; i < fuelCount; ++i)
+            fuelNames[static_cast<std::size_t>(i + 1)] = names[static_cast<std::size_t>(i)];
+        Memo lines;
+        lines.Lines = record.lines;
+        BuildTable(lines, record.summary.instrumentSerial, fuelNames, fuelCount, settings_,
+                   tables[record.summary.id]);
     }
-    return result;
+    Page result;
+    result.first = first;
+    for (const archive::ArchivedMeasurement& m : measurements) {
+        const StringGrid& grid = tables[m.record];
+        std::vector<std::string> cells;
+        cells.reserve(gridColumns_.size());
+        for (const int column : gridColumns_)
+            cells.push_back(grid.Cell(column, m.row.position + 1));
+        result.records.push_back(m.record);
+        result.keys.emplace_back(m.record, m.row.position);
+        result.rows.push_back(std::move(cells));
+    }
+    requested_.erase(first);
+    pages_.push_front(std::move(result));
+    if (pages_.size() > PagesKept)
+        pages_.pop_back();
+    if (access_->deferred()) {
+        ++PagesVersion;
+        changed();
+    }
 }
 
 void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
@@ -258,32 +370,50 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
     archive::RecordFilter filter = Filter();
     if (!rows.empty()) {
         filter.ids.emplace();
-        for (const std::int64_t row : rows)
-            if (const std::int64_t record = RecordOfRow(row))
-                filter.ids->push_back(record);
+        for (const std::int64_t row : rows) {
+            const std::int64_t record = RecordOfRow(row);
+            if (!record) {
+                CountText = "The rows chosen are still being read; export them once they show.";
+                changed();
+                return;
+            }
+            filter.ids->push_back(record);
+        }
         std::sort(filter.ids->begin(), filter.ids->end());
         filter.ids->erase(std::unique(filter.ids->begin(), filter.ids->end()), filter.ids->end());
     }
-    TableRecordList table;
-    try {
-        archive_->forEachRecord(filter, {archive::RecordColumn::FirstRead, false},
-                                [&](const archive::ArchivedRecord& record) {
-                                    table.add(record.lines, record.summary.instrumentSerial,
-                                              record.fuelNames);
-                                });
-        if (!table.empty())
-            main_.Export.ExportRecords(table.records(), main_);
-    } catch (const std::exception& e) {
-        ui_.messageBox(Caption, e.what(), MessageIcon::Error, {{ModalResult::Ok, "OK"}});
-    }
+    query([filter](archive::Archive& archive) {
+        std::vector<archive::ArchivedRecord> found;
+        archive.forEachRecord(
+            filter, {archive::RecordColumn::FirstRead, false},
+            [&](const archive::ArchivedRecord& record) { found.push_back(record); });
+        return [found = std::move(found)](TFormArchive& form) {
+            TableRecordList table;
+            for (const archive::ArchivedRecord& record : found)
+                table.add(record.lines, record.summary.instrumentSerial, record.fuelNames);
+            if (table.empty() || !form.ExportAllowed())
+                return;
+            try {
+                form.main_.Export.ExportRecords(table.records(), form.main_);
+            } catch (const std::exception& e) {
+                form.ui_.messageBox(form.Caption, e.what(), MessageIcon::Error,
+                                    {{ModalResult::Ok, "OK"}});
+            }
+        };
+    });
 }
 
 void TFormArchive::SyncClick() {
     if (!SyncAllowed())
         return;
     main_.SyncWithServer();
-    SyncStatus = archive::utcTimestamp().substr(0, 16) + "Z  " + main_.Archive.ServerStatus;
-    if (ShowServer)
+}
+
+void TFormArchive::SyncChanged() {
+    const ServerSync& sync = main_.Sync;
+    SyncStatus =
+        sync.Running() ? sync.Status : archive::utcTimestamp().substr(0, 16) + "Z  " + sync.Status;
+    if (ShowServer && !sync.Running())
         ArchiveChanged();
     else
         changed();
@@ -293,7 +423,7 @@ void TFormArchive::ShowServerArchive(bool server) {
     if (server == ShowServer || (server && !HasServer))
         return;
     ShowServer = server;
-    archive_.reset();
+    access_.reset();
     ChartCustomer.clear();
     ensureOpen();
     recount();
@@ -318,20 +448,20 @@ void TFormArchive::readSyncStatus() {
 
 void TFormArchive::ChooseRow(std::int64_t row) {
     const std::int64_t record = RecordOfRow(row);
-    if (!record || !archive_)
+    if (!record)
         return;
     archive::RecordFilter filter;
     filter.ids.emplace(1, record);
-    try {
-        const std::vector<archive::RecordSummary> found = archive_->listRecords(filter, {});
-        const std::string customer = found.empty() ? std::string() : found.front().customer;
-        if (customer == ChartCustomer && ChartVersion > 0)
-            return;
-        ChartCustomer = customer;
-    } catch (const archive::ArchiveError& e) {
-        CountText = e.what();
-    }
-    makeChart();
+    query([filter](archive::Archive& archive) {
+        const std::vector<archive::RecordSummary> found = archive.listRecords(filter, {});
+        return [customer =
+                    found.empty() ? std::string() : found.front().customer](TFormArchive& form) {
+            if (customer == form.ChartCustomer && form.ChartVersion > 0)
+                return;
+            form.ChartCustomer = customer;
+            form.makeChart();
+        };
+    });
 }
 
 void TFormArchive::ChooseChartField(int field, bool shown) {
@@ -366,44 +496,46 @@ void TFormArchive::SaveChartClick() {
 // The chart reads the customer's rows oldest first, with the same values the table shows: the
 // efficiency from the loss, the draft a measurement takes from its draft line.
 void TFormArchive::makeChart() {
+    if (!access_ || ChartCustomer.empty()) {
+        showChart({});
+        return;
+    }
+    archive::RecordFilter filter;
+    filter.customer = ChartCustomer;
+    query([filter](archive::Archive& archive) {
+        const std::int64_t rows = archive.countMeasurements(filter).measurements;
+        return [measurements = archive.listMeasurements(
+                    filter, {}, std::max<std::int64_t>(0, rows - ChartRows), ChartRows)](
+                   TFormArchive& form) { form.showChart(measurements); };
+    });
+}
+
+void TFormArchive::showChart(const std::vector<archive::ArchivedMeasurement>& measurements) {
     Chart.clear();
-    if (archive_ && !ChartCustomer.empty()) {
-        archive::RecordFilter filter;
-        filter.customer = ChartCustomer;
-        try {
-            const std::int64_t rows = archive_->countMeasurements(filter).measurements;
-            const std::vector<archive::ArchivedMeasurement> measurements =
-                archive_->listMeasurements(filter, {}, std::max<std::int64_t>(0, rows - ChartRows),
-                                           ChartRows);
-            for (const bool tests : {false, true}) {
-                for (const int field : ChartFields) {
-                    ChartSeries series;
-                    series.Field = field;
-                    series.Name = FieldHeadings[static_cast<std::size_t>(field)];
-                    series.Unit = FieldUnits[static_cast<std::size_t>(field)];
-                    if (series.Unit.rfind("/ ", 0) == 0)
-                        series.Unit.erase(0, 2);
-                    series.Tests = tests;
-                    for (const archive::ArchivedMeasurement& m : measurements) {
-                        const bool test =
-                            m.row.lineType >= FirstTestLine && m.row.lineType <= LastTestLine;
-                        if (test != tests || !m.row.measuredAt)
-                            continue;
-                        std::optional<double> value;
-                        if (field == FieldDraft)
-                            value = m.row.draft;
-                        else if (const auto& v = m.row.values[static_cast<std::size_t>(
-                                     FieldTokenMap[static_cast<std::size_t>(field)])])
-                            value = field == FieldEfficiency ? EfficiencyFromLoss(*v) : v;
-                        if (value)
-                            series.Points.emplace_back(*m.row.measuredAt, *value);
-                    }
-                    if (!tests || !series.Points.empty())
-                        Chart.push_back(std::move(series));
-                }
+    for (const bool tests : {false, true}) {
+        for (const int field : ChartFields) {
+            ChartSeries series;
+            series.Field = field;
+            series.Name = FieldHeadings[static_cast<std::size_t>(field)];
+            series.Unit = FieldUnits[static_cast<std::size_t>(field)];
+            if (series.Unit.rfind("/ ", 0) == 0)
+                series.Unit.erase(0, 2);
+            series.Tests = tests;
+            for (const archive::ArchivedMeasurement& m : measurements) {
+                const bool test = m.row.lineType >= FirstTestLine && m.row.lineType <= LastTestLine;
+                if (test != tests || !m.row.measuredAt)
+                    continue;
+                std::optional<double> value;
+                if (field == FieldDraft)
+                    value = m.row.draft;
+                else if (const auto& v = m.row.values[static_cast<std::size_t>(
+                             FieldTokenMap[static_cast<std::size_t>(field)])])
+                    value = field == FieldEfficiency ? EfficiencyFromLoss(*v) : v;
+                if (value)
+                    series.Points.emplace_back(*m.row.measuredAt, *value);
             }
-        } catch (const archive::ArchiveError& e) {
-            CountText = e.what();
+            if (!tests || !series.Points.empty())
+                Chart.push_back(std::move(series));
         }
     }
     ++ChartVersion;

@@ -62,7 +62,7 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
                      TFormMInfo& progress)
     : ui_(ui), shell_(shell), store_(store), komm_(komm),
       progress_(progress), exportServices_{ui, shell, store, localeSettings(store)},
-      Archive(ui, store, komm), Export(exportServices_, this, StringGrid1),
+      Archive(store, komm), Sync(ui, store), Export(exportServices_, this, StringGrid1),
       FormStorage1(store, *this) {
     Caption = "TEV OVENA";
     ClientWidth = 611;
@@ -90,6 +90,7 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
     for (int col = 0; col < StringGrid1.ColCount(); ++col)
         StringGrid1.SetColWidth(col, StringGrid1.DefaultColWidth);
     Readout.Memo1.Visible = false;
+    Sync.OnChange = [this] { syncChanged(); };
 }
 
 // A window that was shown but never closed properly still keeps its settings: FormStorage1
@@ -108,6 +109,7 @@ void TFormMain::Show() {
 void TFormMain::Close() {
     if (Busy)
         return;
+    Sync.Cancel();
     watchPorts(false);
     FormClose();
     if (ArchiveWindow && ArchiveWindow->Visible)
@@ -186,18 +188,24 @@ void TFormMain::BtExecuteExportClick() {
         return;
     ClearTable(StringGrid1);
     runProcedure(&ReadInstrument, [this] {
-        Archive.SyncWithServer();
         ArchiveStatus.Caption = Archive.ArchiveStatus;
-        if (!Archive.ServerStatus.empty())
-            ArchiveStatus.Caption += "\n" + Archive.ServerStatus;
+        Sync.Status.clear();
+        Sync.Start();
     });
 }
 
 void TFormMain::SyncWithServer() {
-    if (Busy)
-        return;
-    BusyScope busy(*this);
-    Archive.SyncWithServer();
+    if (!Busy)
+        Sync.Start();
+}
+
+void TFormMain::syncChanged() {
+    ArchiveStatus.Caption = Archive.ArchiveStatus;
+    if (!Sync.Status.empty())
+        ArchiveStatus.Caption += (ArchiveStatus.Caption.empty() ? "" : "\n") + Sync.Status;
+    changed();
+    if (ArchiveWindow && ArchiveWindow->Visible)
+        ArchiveWindow->SyncChanged();
 }
 
 void TFormMain::BtInfoClick() {

@@ -2,6 +2,7 @@
 
 #include "app/Controls.h"
 #include "app/ReadoutArchive.h"
+#include "app/ServerSync.h"
 #include "export/EC_Main.h"
 #include "platform/Components.h"
 #include "platform/Form.h"
@@ -97,6 +98,9 @@ public:
     // Where the readouts' records are kept, and what became of the last one's: shown under
     // "Data Export".
     ReadoutArchive Archive;
+    // The company server's sync after each readout and on "Sync now"; it runs beside the window,
+    // which stays usable.
+    ServerSync Sync;
     Label ArchiveStatus;
     MainExport Export;
     FormStorage FormStorage1;
@@ -125,9 +129,8 @@ public:
     void BtKonfigClick();
     // Opens the archive window (set by the program), which stays usable beside this one.
     void BtArchiveClick();
-    // "Sync now" of the archive window: sends the company's server what it lacks, with this
-    // window busy, so that no readout or second sync starts while the server is awaited.
-    // Does nothing while a procedure runs.
+    // "Sync now" of the archive window: starts a sync of the company's server unless a
+    // procedure runs.
     void SyncWithServer();
     TFormArchive* ArchiveWindow = nullptr;
     // The configuration page changed a field's tick mark or a format: the archive window's
@@ -159,6 +162,7 @@ private:
     class BusyScope;
 
     void saveFieldSelectionIfVisited();
+    void syncChanged();
     void setBusy(bool busy);
     // While the configuration page is shown, ports that come or go rebuild the buttons.
     void watchPorts(bool on);

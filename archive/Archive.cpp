@@ -231,8 +231,8 @@ Archive Archive::openFile(const std::string& path, bool create) {
                                                                  : SqliteDatabase::Mode::Existing));
 }
 
-Archive Archive::openServer(const std::string& conninfo, SocketWait wait) {
-    return Archive(std::make_unique<PostgresDatabase>(conninfo, std::move(wait)));
+Archive Archive::openServer(const std::string& conninfo, ServerWaits waits) {
+    return Archive(std::make_unique<PostgresDatabase>(conninfo, waits));
 }
 
 StoredReadout Archive::store(const ReadoutInfo& readout, const std::vector<RecordLines>& records) {

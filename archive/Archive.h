@@ -150,7 +150,7 @@ public:
     // The workstation's archive file; created (with its folder) when `create` and missing.
     static Archive openFile(const std::string& path, bool create);
     // An archive server by its libpq connection string.
-    static Archive openServer(const std::string& conninfo, SocketWait wait = {});
+    static Archive openServer(const std::string& conninfo, ServerWaits waits = {});
 
     Database& database() { return *db_; }
     std::string location() const { return db_->location(); }

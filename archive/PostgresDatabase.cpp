@@ -4,6 +4,7 @@
 #include <poll.h>
 
 #include <bit>
+#include <cerrno>
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
@@ -20,12 +21,19 @@ constexpr Oid Int4Type = 23;
 constexpr Oid Int8Type = 20;
 constexpr Oid Float8Type = 701;
 
-// How often the waits look at the clock while connecting.
-constexpr int WaitSliceMs = 100;
+// TCP keepalives unless the connection string sets its own: an idle connection to a server
+// that went away ends after about 25 s.
+constexpr const char* KeepaliveKeywords[] = {"keepalives", "keepalives_idle", "keepalives_interval",
+                                             "keepalives_count"};
+constexpr const char* KeepaliveValues[] = {"1", "10", "5", "3"};
 
-void pollSocket(int fd, bool forWrite) {
-    pollfd p{fd, static_cast<short>(forWrite ? POLLOUT : POLLIN), 0};
-    ::poll(&p, 1, WaitSliceMs);
+// "30 s", "0.5 s"
+std::string secondsText(std::chrono::milliseconds limit) {
+    const auto ms = limit.count();
+    std::string text = std::to_string(ms / 1000);
+    if (ms % 1000 != 0)
+        text += "." + std::to_string(ms % 1000 / 100);
+    return text + " s";
 }
 
 // libpq's messages span lines ("...failed: No such file or directory\n\tIs the server
@@ -46,8 +54,7 @@ std::string oneLine(const char* message) {
     return line;
 }
 
-std::chrono::seconds connectTimeout(pg_conn* conn) {
-    std::chrono::seconds timeout = PostgresDatabase::DefaultConnectTimeout;
+std::chrono::milliseconds connectTimeout(pg_conn* conn, std::chrono::milliseconds timeout) {
     PQconninfoOption* options = PQconninfo(conn);
     for (PQconninfoOption* o = options; o && o->keyword; ++o)
         if (std::strcmp(o->keyword, "connect_timeout") == 0 && o->val && *o->val)
@@ -104,30 +111,35 @@ using Result = std::unique_ptr<PGresult, ClearResult>;
 
 } // namespace
 
-PostgresDatabase::PostgresDatabase(const std::string& conninfo, SocketWait wait)
-    : wait_(wait ? std::move(wait) : SocketWait(pollSocket)) {
+PostgresDatabase::PostgresDatabase(const std::string& conninfo, ServerWaits waits) : waits_(waits) {
     // The connection string is expanded last, so what it sets wins.
-    const char* keywords[] = {"application_name", "dbname", nullptr};
-    const char* values[] = {"ovena", conninfo.c_str(), nullptr};
-    conn_ = PQconnectStartParams(keywords, values, 1);
+    std::vector<const char*> keywords = {"application_name"};
+    std::vector<const char*> values = {"ovena"};
+    keywords.insert(keywords.end(), std::begin(KeepaliveKeywords), std::end(KeepaliveKeywords));
+    values.insert(values.end(), std::begin(KeepaliveValues), std::end(KeepaliveValues));
+    keywords.insert(keywords.end(), {"dbname", nullptr});
+    values.insert(values.end(), {conninfo.c_str(), nullptr});
+    conn_ = PQconnectStartParams(keywords.data(), values.data(), 1);
     if (!conn_)
         throw ArchiveError("cannot connect to the server: out of memory");
     try {
         if (PQstatus(conn_) == CONNECTION_BAD)
             failConnection("cannot connect to the server");
-        const auto deadline = std::chrono::steady_clock::now() + connectTimeout(conn_);
+        const std::chrono::milliseconds limit = connectTimeout(conn_, waits_.connect);
+        const Deadline deadline = std::chrono::steady_clock::now() + limit;
         for (auto status = PGRES_POLLING_WRITING; status != PGRES_POLLING_OK;) {
             if (status == PGRES_POLLING_FAILED)
                 failConnection("cannot connect to the server");
-            if (std::chrono::steady_clock::now() > deadline)
-                throw ArchiveError("cannot connect to the server: timeout expired");
-            wait_(PQsocket(conn_), status == PGRES_POLLING_WRITING);
+            awaitSocket(status == PGRES_POLLING_WRITING ? POLLOUT : POLLIN, deadline, limit);
             status = PQconnectPoll(conn_);
         }
     } catch (...) {
         PQfinish(conn_);
         throw;
     }
+    location_ = std::string(PQdb(conn_)) + " on " + PQhost(conn_);
+    // Statements are sent without blocking, so a server that stops reading cannot hold a send.
+    PQsetnonblocking(conn_, 1);
     // Notices ("relation already exists, skipping") are not for the user.
     PQsetNoticeProcessor(
         conn_, [](void*, const char*) {}, nullptr);
@@ -141,8 +153,35 @@ void PostgresDatabase::failConnection(const std::string& what) const {
     throw ArchiveError(what + ": " + oneLine(PQerrorMessage(conn_)));
 }
 
+void PostgresDatabase::connected() const {
+    if (!conn_)
+        throw ArchiveError("the server connection was closed");
+}
+
 std::string PostgresDatabase::location() const {
-    return std::string(PQdb(conn_)) + " on " + PQhost(conn_);
+    return location_;
+}
+
+void PostgresDatabase::awaitSocket(short events, Deadline deadline,
+                                   std::chrono::milliseconds limit) {
+    pollfd fds[] = {{PQsocket(conn_), events, 0}, {waits_.cancelFd, POLLIN, 0}};
+    const nfds_t count = waits_.cancelFd >= 0 ? 2 : 1;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const int ready = left.count() > 0 ? ::poll(fds, count, static_cast<int>(left.count())) : 0;
+        const bool cancelled = count == 2 && ready > 0 && fds[1].revents != 0;
+        if (ready > 0 && !cancelled)
+            return;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        // The server rolls back what the connection left open.
+        PQfinish(conn_);
+        conn_ = nullptr;
+        if (cancelled)
+            throw ArchiveCancelled();
+        throw ArchiveError("the company server did not answer within " + secondsText(limit));
+    }
 }
 
 void PostgresDatabase::send(std::string_view sql, Params params, bool rowByRow) {
@@ -176,6 +215,7 @@ void PostgresDatabase::send(std::string_view sql, Params params, bool rowByRow) 
             formats[i] = 0;
         }
     }
+    connected();
     const std::string text(sql);
     if (!PQsendQueryParams(conn_, text.c_str(), static_cast<int>(count), nullptr, values.data(),
                            lengths.data(), formats.data(), 1))
@@ -184,16 +224,32 @@ void PostgresDatabase::send(std::string_view sql, Params params, bool rowByRow) 
         PQsetSingleRowMode(conn_);
 }
 
-void PostgresDatabase::awaitResult() {
+void PostgresDatabase::flush(Deadline deadline) {
+    for (;;) {
+        const int pending = PQflush(conn_);
+        if (pending == 0)
+            return;
+        if (pending < 0)
+            failConnection("the server connection failed");
+        // What the server sends meanwhile is taken in, so neither side waits for the other.
+        awaitSocket(POLLIN | POLLOUT, deadline, waits_.statement);
+        if (!PQconsumeInput(conn_))
+            failConnection("the server connection failed");
+    }
+}
+
+void PostgresDatabase::awaitResult(Deadline deadline) {
     while (PQisBusy(conn_)) {
-        wait_(PQsocket(conn_), false);
+        awaitSocket(POLLIN, deadline, waits_.statement);
         if (!PQconsumeInput(conn_))
             failConnection("the server connection failed");
     }
 }
 
 void PostgresDatabase::queryWith(std::string_view sql, Params params, const RowHandler& onRow) {
+    const Deadline deadline = std::chrono::steady_clock::now() + waits_.statement;
     send(sql, params, static_cast<bool>(onRow));
+    flush(deadline);
     // Every result of the statement is read, also after a failure, so the connection is ready
     // for the next one.
     std::string error;
@@ -201,7 +257,7 @@ void PostgresDatabase::queryWith(std::string_view sql, Params params, const RowH
     bool handlerFailed = false;
     std::exception_ptr handlerError;
     for (;;) {
-        awaitResult();
+        awaitResult(deadline);
         Result result(PQgetResult(conn_));
         if (!result)
             break;
@@ -244,9 +300,13 @@ void PostgresDatabase::commit() {
 }
 
 void PostgresDatabase::rollback() noexcept {
-    if (PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) == PQTRANS_IDLE)
+    if (!conn_ || PQstatus(conn_) != CONNECTION_OK || PQtransactionStatus(conn_) == PQTRANS_IDLE)
         return;
-    PQclear(PQexec(conn_, "ROLLBACK"));
+    try {
+        execute("ROLLBACK");
+    } catch (const ArchiveError&) {
+        // A connection that failed or was closed: the server rolls back by itself.
+    }
 }
 
 } // namespace ovena::archive

@@ -201,7 +201,8 @@ std::string SyncResult::text() const {
            server + " (" + std::to_string(newRecords) + " new there)";
 }
 
-SyncResult pushToServer(Archive& localArchive, Archive& serverArchive) {
+SyncResult pushToServer(Archive& localArchive, Archive& serverArchive,
+                        const std::function<void(std::int64_t records)>& sending) {
     Database& local = localArchive.database();
     Database& server = serverArchive.database();
     if (local.dialect() != Dialect::SQLite || server.dialect() != Dialect::PostgreSQL)
@@ -211,6 +212,8 @@ SyncResult pushToServer(Archive& localArchive, Archive& serverArchive) {
     const std::string serverId = archiveIdentity(server);
     std::int64_t last = local.queryInteger(
         "SELECT last_readout FROM server_sync WHERE server_archive = $1", {Text{serverId}});
+    if (sending)
+        sending(local.queryInteger("SELECT count(*) FROM record WHERE first_readout > $1", {last}));
     while (std::optional<Batch> batch = nextBatch(local, last)) {
         for (int attempt = 1;; ++attempt) {
             try {

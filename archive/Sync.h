@@ -2,6 +2,8 @@
 
 #include "archive/Archive.h"
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 namespace ovena::archive {
@@ -22,7 +24,9 @@ struct SyncResult {
 // may synchronise at once and a synchronisation that was cut off simply runs again. The
 // workstation remembers, per server archive, how far it got, and when it last synchronised.
 // Throws ArchiveError (one line) when the server cannot be reached or refuses; the workstation's
-// archive is then unchanged.
-SyncResult pushToServer(Archive& local, Archive& server);
+// archive is then unchanged. `sending`, when given, hears once how many records are to go, before
+// the first is sent.
+SyncResult pushToServer(Archive& local, Archive& server,
+                        const std::function<void(std::int64_t records)>& sending = {});
 
 } // namespace ovena::archive

@@ -117,6 +117,30 @@ void ArchiveTableModel::reset() {
     endResetModel();
 }
 
+void ArchiveTableModel::relayout() {
+    Q_EMIT layoutAboutToBeChanged();
+    const QModelIndexList before = persistentIndexList();
+    std::vector<std::int64_t> rows;
+    rows.reserve(static_cast<std::size_t>(before.size()));
+    for (const QModelIndex& index : before)
+        rows.push_back(index.row());
+    const std::vector<std::int64_t> moved = form_.RowsAfterChange(rows);
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (qsizetype i = 0; i < before.size(); ++i) {
+        const std::int64_t row = moved[static_cast<std::size_t>(i)];
+        after.append(row >= 0 ? index(static_cast<int>(row), before[i].column()) : QModelIndex());
+    }
+    changePersistentIndexList(before, after);
+    Q_EMIT layoutChanged();
+    cellsChanged();
+}
+
+void ArchiveTableModel::cellsChanged() {
+    if (rowCount() > 0 && columnCount() > 0)
+        Q_EMIT dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
 ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
     : QtFormView(form), form_(form), window_(std::make_unique<Window>(form)) {
     QWidget* window = window_.get();
@@ -441,8 +465,15 @@ void ArchiveView::refresh() {
     }
     if (tableVersion_ != form_.TableVersion) {
         tableVersion_ = form_.TableVersion;
+        rowsVersion_ = form_.RowsVersion;
         model_->reset();
+    } else if (rowsVersion_ != form_.RowsVersion) {
+        rowsVersion_ = form_.RowsVersion;
+        model_->relayout();
+    } else if (pagesVersion_ != form_.PagesVersion) {
+        model_->cellsChanged();
     }
+    pagesVersion_ = form_.PagesVersion;
     if (chartVersion_ != form_.ChartVersion) {
         chartVersion_ = form_.ChartVersion;
         const QSignalBlocker blocker(chartFields_);

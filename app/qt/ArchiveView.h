@@ -32,6 +32,11 @@ public:
 
     // The form's rows or columns changed: the view reads them anew.
     void reset();
+    // The archive changed under the same filter and order: the rows shown move to where they
+    // are now, so the selection and the current row stay with their measurements.
+    void relayout();
+    // Rows came from the server: the cells shown are read again.
+    void cellsChanged();
 
 private:
     TFormArchive& form_;
@@ -74,6 +79,8 @@ private:
     QPushButton* sync_ = nullptr;
     QLabel* syncStatus_ = nullptr;
     int tableVersion_ = -1;
+    int rowsVersion_ = -1;
+    int pagesVersion_ = -1;
     int chartVersion_ = -1;
     bool placed_ = false;
 };

@@ -14,9 +14,11 @@
 #include "support/PostgresServer.h"
 #include "support/PseudoPorts.h"
 #include "support/SimulatedInstrument.h"
+#include "support/TcpForwarder.h"
 #include "support/TestEnvironment.h"
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <gmock/gmock.h>
 #include <memory>
@@ -59,6 +61,10 @@ protected:
     }
 
     const std::string& status() { return forms->FormMain.ArchiveStatus.Caption; }
+    // Waits for the company server's sync to end, as an idle window does.
+    void awaitSync() {
+        EXPECT_TRUE(ui.serviceUntil([&] { return !forms->FormMain.Sync.Running(); }));
+    }
 
     PseudoPorts ports{};
     SimulatedInstrument sim{TwoRecordsPort, TwoRecordsMemory};
@@ -111,6 +117,11 @@ TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     store.writeString(archive::ArchiveKey, "Server", server.conninfo());
     showWindow();
     readInto(sandboxFolder() + "/readout.csv");
+    // The readout is over: the window is usable while the server is awaited.
+    EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
+    EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.\nConnecting to the company "
+                        "server...");
+    awaitSync();
 
     EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.\nServer: 1 readout and 2 "
                         "records sent to ovena on " +
@@ -121,50 +132,88 @@ TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     EXPECT_THAT(ui.boxes, IsEmpty());
 }
 
-// While "Sync now" awaits the server the window's events are serviced: a click on the main
-// window's export or on "Sync now" again must not start a readout or a second sync inside the
-// first, which would wait for the first one's rows on the server for ever.
-TEST_F(WindowArchive, SyncNowRunsAloneWhileTheServerIsAwaited) {
+// While a sync runs, "Sync now" is greyed and does nothing; a readout may run, and its records
+// follow in a sync of their own once the first one ended.
+TEST_F(WindowArchive, OneSyncRunsAtATimeAndAReadoutMeanwhileIsSentAfterIt) {
     PostgresServer server;
     if (!server.running())
         GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
     showWindow();
-    readInto(sandboxFolder() + "/readout.csv");
-    // A sync nested in another would wait for its locks for ever; here it fails after a while.
-    store.writeString(archive::ArchiveKey, "Server",
-                      server.conninfo() + " options='-c lock_timeout=5000'");
+    readInto(sandboxFolder() + "/first.csv");
+    store.writeString(archive::ArchiveKey, "Server", server.conninfo());
     TFormArchive& archiveWindow = forms->FormArchive;
     archiveWindow.Open();
     ASSERT_TRUE(archiveWindow.SyncAllowed());
 
-    int clicksWhileAwaited = 0;
-    bool greyed = true;
-    ui.onProcessEvents = [&] {
-        greyed = greyed && !archiveWindow.SyncAllowed() && !forms->FormMain.BtExecuteExport.Enabled;
-        if (clicksWhileAwaited++ == 0) {
-            archiveWindow.SyncClick();
-            forms->FormMain.BtExecuteExportClick();
-        }
-    };
     archiveWindow.SyncClick();
-    ui.onProcessEvents = nullptr;
+    EXPECT_TRUE(forms->FormMain.Sync.Running());
+    EXPECT_FALSE(archiveWindow.SyncAllowed());
+    EXPECT_EQ(archiveWindow.SyncStatus, "Connecting to the company server...");
+    archiveWindow.SyncClick();
+    readInto(sandboxFolder() + "/second.csv");
+    EXPECT_TRUE(fs::exists(sandboxFolder() + "/second.csv"));
+    awaitSync();
 
-    EXPECT_GT(clicksWhileAwaited, 0) << "the server was awaited with the events serviced";
-    EXPECT_TRUE(greyed);
-    EXPECT_THAT(archiveWindow.SyncStatus, HasSubstr("Server: 1 readout and 2 records sent"));
+    // The first sync may have found the second readout already; the last one sends the rest.
+    EXPECT_THAT(archiveWindow.SyncStatus, HasSubstr("records sent to ovena on"));
     EXPECT_TRUE(archiveWindow.SyncAllowed());
-    EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
     archive::Archive remote = archive::Archive::openServer(server.conninfo());
-    EXPECT_EQ(remote.stats().readouts, 1);
-    EXPECT_EQ(archive::Archive::openFile(archive::defaultArchiveFile(), false).stats().readouts, 1)
-        << "no second readout ran";
+    EXPECT_EQ(remote.stats().readouts, 2);
+    EXPECT_EQ(remote.countRecords({}), 2);
 }
+
+// A server that accepts the connection and then says nothing: the sync ends at its deadline
+// with a message, or when the window closes, and the window stays usable all the while.
+enum class SilentEnd { Deadline, WindowClosed };
+
+class SilentServerWindow : public WindowArchive, public testing::WithParamInterface<SilentEnd> {};
+
+TEST_P(SilentServerWindow, TheSyncEndsWhileTheWindowStaysUsableAndClosable) {
+    PostgresServer server;
+    if (!server.running())
+        GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
+    TcpForwarder forwarder(postgresSocket(server.socketFolder()));
+    forwarder.stopAnswering();
+    store.writeString(archive::ArchiveKey, "Server",
+                      forwarder.hostAndPort() + " dbname=ovena user=ovena");
+    showWindow();
+    TFormMain& main = forms->FormMain;
+    main.Sync.Waits.connect = std::chrono::milliseconds(1500);
+    readInto(sandboxFolder() + "/readout.csv");
+    EXPECT_TRUE(fs::exists(sandboxFolder() + "/readout.csv")) << "the export did not wait";
+    ASSERT_TRUE(main.Sync.Running());
+    EXPECT_FALSE(main.Busy);
+    EXPECT_TRUE(main.btClose.Enabled);
+    EXPECT_THAT(status(), HasSubstr("\nConnecting to the company server..."));
+
+    const auto start = std::chrono::steady_clock::now();
+    if (GetParam() == SilentEnd::WindowClosed) {
+        main.btCloseClick();
+        EXPECT_FALSE(main.Visible);
+        forms.reset(); // the program ends: the sync's thread with it
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    } else {
+        awaitSync();
+        EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.\nServer not reached: the "
+                            "company server did not answer within 1.5 s");
+        EXPECT_THAT(ui.boxes, IsEmpty());
+    }
+    EXPECT_EQ(archive::Archive::openFile(archive::defaultArchiveFile(), false).stats().lastSync,
+              "");
+}
+
+INSTANTIATE_TEST_SUITE_P(, SilentServerWindow,
+                         testing::Values(SilentEnd::Deadline, SilentEnd::WindowClosed),
+                         [](const auto& info) {
+                             return info.param == SilentEnd::Deadline ? "Deadline" : "WindowClosed";
+                         });
 
 TEST_F(WindowArchive, AServerOutOfReachIsOnlyTheStatusLine) {
     store.writeString(archive::ArchiveKey, "Server",
                       "host=" + sandboxFolder() + "/no-server dbname=ovena connect_timeout=2");
     showWindow();
     readInto(sandboxFolder() + "/readout.csv");
+    awaitSync();
 
     EXPECT_THAT(ui.boxes, IsEmpty());
     EXPECT_THAT(status(), testing::StartsWith("Archive: 2 records kept, 2 of them new.\nServer "

@@ -5,9 +5,12 @@
 #include "support/Locales.h"
 
 #include "archive/Sync.h"
+#include "platform/BackgroundWorker.h"
+#include "support/TcpForwarder.h"
 
 #include <gmock/gmock.h>
 
+#include <chrono>
 #include <thread>
 
 namespace ovena::test {
@@ -199,6 +202,68 @@ TEST_F(ArchiveSync, AServerOutOfReachIsOneLineAndChangesNothing) {
     EXPECT_EQ(local.stats().lastSync, "");
     EXPECT_THAT(local.check(), testing::IsEmpty());
 }
+
+// A server that stops answering: before the connection is made, inside a sync, or while a
+// cancel is asked for. Each wait ends at its deadline (or at the cancel) in words, and the
+// workstation's archive stays as it was.
+enum class Silence { BeforeConnecting, DuringSync, Cancelled };
+
+std::string silenceName(Silence silence) {
+    switch (silence) {
+    case Silence::BeforeConnecting:
+        return "BeforeConnecting";
+    case Silence::DuringSync:
+        return "DuringSync";
+    case Silence::Cancelled:
+        break;
+    }
+    return "Cancelled";
+}
+
+class SilentServer : public ArchiveSync, public testing::WithParamInterface<Silence> {};
+
+TEST_P(SilentServer, EndsTheWaitInWordsAndKeepsTheArchive) {
+    Archive local = Archive::openFile(archiveFile(), true);
+    local.store(readoutOf("64000001"), recordsOf({customerRecord("1", "2312241530")}));
+    TcpForwarder forwarder(postgresSocket(server.socketFolder()));
+    CancelSignal cancel;
+    const ServerWaits waits{std::chrono::milliseconds(400), std::chrono::milliseconds(400),
+                            cancel.fd()};
+    const std::string conninfo = forwarder.hostAndPort() + " dbname=ovena user=ovena";
+    if (GetParam() == Silence::BeforeConnecting)
+        forwarder.stopAnswering();
+    std::string message;
+    std::thread canceller;
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        Archive remote = Archive::openServer(conninfo, waits);
+        pushToServer(local, remote, [&](std::int64_t records) {
+            EXPECT_EQ(records, 1);
+            forwarder.stopAnswering();
+            if (GetParam() == Silence::Cancelled)
+                canceller = std::thread([&] { cancel.cancel(); });
+        });
+    } catch (const ArchiveError& e) {
+        message = e.what();
+    }
+    const auto waited = std::chrono::steady_clock::now() - start;
+    if (canceller.joinable())
+        canceller.join();
+    EXPECT_EQ(message, GetParam() == Silence::Cancelled
+                           ? "the wait for the company server was cancelled"
+                           : "the company server did not answer within 0.4 s");
+    EXPECT_LT(waited, std::chrono::seconds(5)) << "the wait has an end";
+    EXPECT_EQ(local.stats().lastSync, "");
+    EXPECT_THAT(local.check(), testing::IsEmpty());
+    if (GetParam() != Silence::BeforeConnecting) {
+        EXPECT_EQ(server.sql("SELECT count(*) FROM readout"), "0\n") << "nothing was kept there";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, SilentServer,
+                         testing::Values(Silence::BeforeConnecting, Silence::DuringSync,
+                                         Silence::Cancelled),
+                         [](const auto& info) { return silenceName(info.param); });
 
 } // namespace
 } // namespace ovena::test

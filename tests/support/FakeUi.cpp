@@ -2,7 +2,20 @@
 
 #include "platform/Form.h"
 
+#include <thread>
+
 namespace ovena::test {
+
+bool FakeUi::serviceUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 ModalResult FakeUi::messageBox(const std::string& caption, const std::string& text,
                                MessageIcon icon, const std::vector<MessageButton>& buttons) {

@@ -71,6 +71,10 @@ public:
 
     // Simulates the user switching back to the application.
     void activate();
+    // Services the event queue as an idle window does until `done` holds; false when it still
+    // does not after `limit`.
+    bool serviceUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::seconds(20));
 
     PollEventLoop loop;
 

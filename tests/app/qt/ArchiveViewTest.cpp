@@ -8,10 +8,14 @@
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
 #include "support/PostgresServer.h"
+#include "support/PseudoPorts.h"
+#include "support/SimulatedInstrument.h"
+#include "support/TcpForwarder.h"
 #include "support/TestEnvironment.h"
 #include "table/SettingsPersistence.h"
 #include "table/TableBuilder.h"
 
+#include <QAbstractItemModelTester>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
@@ -25,6 +29,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScatterSeries>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTimer>
 #include <QToolButton>
@@ -75,9 +80,10 @@ void typeInto(QLineEdit* field, const QString& text) {
     }
 }
 
-// Services events until `done` holds or two seconds have passed.
-template <class Predicate> bool serviceUntil(Predicate done) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+// Services events until `done` holds or the time has passed.
+template <class Predicate>
+bool serviceUntil(Predicate done, std::chrono::milliseconds limit = std::chrono::seconds(2)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
@@ -290,6 +296,9 @@ TEST_F(ArchiveViewTest, WithACompanyServerTheWindowSyncsAndShowsTheServersArchiv
     forms->FormArchive.changed();
 
     sync->click();
+    EXPECT_EQ(status->text(), QStringLiteral("Connecting to the company server..."));
+    EXPECT_FALSE(sync->isEnabled()) << "one sync at a time";
+    EXPECT_TRUE(serviceUntil([&] { return sync->isEnabled(); }, std::chrono::seconds(20)));
     EXPECT_THAT(status->text().toStdString(),
                 testing::HasSubstr("Server: 2 readouts and 4 records sent to"));
 
@@ -297,8 +306,72 @@ TEST_F(ArchiveViewTest, WithACompanyServerTheWindowSyncsAndShowsTheServersArchiv
     source->setCurrentIndex(1);
     Q_EMIT source->activated(1);
     EXPECT_TRUE(forms->FormArchive.ShowServer);
-    EXPECT_EQ(count->text(), QStringLiteral("7 measurements of 3 customers"));
-    EXPECT_EQ(table->model()->index(6, 1).data().toString(), QStringLiteral("64099999"));
+    EXPECT_TRUE(serviceUntil(
+        [&] { return count->text() == QStringLiteral("7 measurements of 3 customers"); },
+        std::chrono::seconds(20)));
+    EXPECT_TRUE(serviceUntil(
+        [&] { return table->model()->index(6, 1).data().toString() == QStringLiteral("64099999"); },
+        std::chrono::seconds(20)));
+}
+
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+// A company server that takes the connection and says nothing: the window keeps drawing and
+// keeps what is typed while it waits, tells when the wait ends, and closes at once.
+TEST_F(ArchiveViewTest, ASilentCompanyServerLeavesTheWindowLiveAndTheTypedTextKept) {
+    PostgresServer server;
+    if (!server.running())
+        GTEST_SKIP() << "no PostgreSQL server could start: " << server.failure();
+    TcpForwarder forwarder(postgresSocket(server.socketFolder()));
+    forwarder.stopAnswering();
+    store.createKey(archive::ArchiveKey);
+    store.writeString(archive::ArchiveKey, "Server",
+                      forwarder.hostAndPort() + " dbname=ovena user=ovena");
+    forms->FormArchive.ServerWaits.connect = std::chrono::milliseconds(1500);
+    openArchive();
+    auto* source = window->findChild<QComboBox*>(QStringLiteral("CbSource"));
+    ASSERT_TRUE(source && source->isVisible());
+    const auto chooseServer = [&] {
+        source->setCurrentIndex(1);
+        Q_EMIT source->activated(1);
+    };
+
+    chooseServer();
+    EXPECT_EQ(count->text(), QStringLiteral("Asking the company server..."));
+    PaintCounter painted;
+    field("EdCustomer")->installEventFilter(&painted);
+    typeInto(field("EdCustomer"), QStringLiteral("47"));
+    serviceUntil([] { return false; }, std::chrono::milliseconds(300));
+    EXPECT_GT(painted.paints, 0) << "the window drew while the server was awaited";
+    EXPECT_EQ(field("EdCustomer")->text(), QStringLiteral("47"));
+
+    EXPECT_TRUE(serviceUntil(
+        [&] { return count->text().contains(QStringLiteral("did not answer within 1.5 s")); },
+        std::chrono::seconds(20)))
+        << count->text().toStdString();
+    EXPECT_EQ(field("EdCustomer")->text(), QStringLiteral("47"));
+    EXPECT_EQ(forms->FormArchive.CustomerFilter, "47");
+
+    // Closing while the server is awaited ends the wait at once.
+    chooseServer();
+    source->setCurrentIndex(0);
+    Q_EMIT source->activated(0);
+    chooseServer();
+    const auto start = std::chrono::steady_clock::now();
+    window->close();
+    ui.processEvents();
+    EXPECT_FALSE(forms->FormArchive.Visible);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
 }
 
 // Runs `action` once a modal window of type W is up, skipping other modal windows.
@@ -420,6 +493,73 @@ TEST_F(ArchiveViewTest, TheChartShowsTheChosenCustomersValuesPerFieldWithTestsAp
     std::signal(SIGXFSZ, previousHandler);
     EXPECT_THAT(fullDisk, testing::StartsWith("The chart could not be written to " + svg + ": "));
     EXPECT_EQ(readFile(svg), "old");
+}
+
+// The instrument of the procedures below: one record of a customer new to the archive, whose
+// row sorts before those chosen.
+constexpr int NewRecordPort = 5;
+constexpr const char* NewRecordMemory =
+    "serial=64012345\nfirmware=V3.02\nfuel=Heiz\xF6l EL\nfuel=Erdgas H\n"
+    "record\n1;4700\n"
+    "2;0712201000;1;20.0;150.0;55.0;4.4;8;35;1001.0;1.24;12.1;9;0.05;1;0;0;0;0;0;0;35\n"
+    "end\n";
+
+class ArchiveViewProcedures : public ArchiveViewTest {
+protected:
+    ArchiveViewProcedures() {
+        TFormMain& main = forms->FormMain;
+        main.GroupBox2.Tag = NewRecordPort;
+        main.BuildPortButtons();
+        main.SelectPort();
+    }
+    // The customer cells of the rows chosen in the table.
+    std::vector<std::string> chosenCustomers() {
+        std::vector<std::string> customers;
+        for (const QModelIndex& row : table->selectionModel()->selectedRows(2))
+            customers.push_back(row.data().toString().toStdString());
+        std::sort(customers.begin(), customers.end());
+        return customers;
+    }
+
+    PseudoPorts ports{};
+    SimulatedInstrument sim{NewRecordPort, NewRecordMemory};
+};
+
+TEST_F(ArchiveViewProcedures, ASelectionAndTheViewSurviveStartInfoAndAReadout) {
+    openArchive();
+    QAbstractItemModelTester tester(table->model(),
+                                    QAbstractItemModelTester::FailureReportingMode::Fatal);
+    table->horizontalHeader()->setSortIndicator(2, Qt::AscendingOrder); // by customer
+    window->resize(700, 300);
+    ui.processEvents();
+    ASSERT_GT(table->verticalScrollBar()->maximum(), 0);
+    QItemSelection chosen;
+    for (const int row : {1, 2})
+        chosen.select(table->model()->index(row, 0), table->model()->index(row, 0));
+    table->selectionModel()->select(chosen, QItemSelectionModel::ClearAndSelect |
+                                                QItemSelectionModel::Rows);
+    table->selectionModel()->setCurrentIndex(table->model()->index(2, 0),
+                                             QItemSelectionModel::NoUpdate);
+    table->verticalScrollBar()->setValue(1);
+    ASSERT_EQ(chosenCustomers(), (std::vector<std::string>{"4711", "4712"}));
+
+    // "Start Info" changes nothing in the archive: the rows stay as they are.
+    TFormMain& main = forms->FormMain;
+    whenModal<QDialog>([](QDialog* box) { box->reject(); });
+    main.BtInfoClick();
+    EXPECT_EQ(chosenCustomers(), (std::vector<std::string>{"4711", "4712"}));
+    EXPECT_EQ(table->verticalScrollBar()->value(), 1);
+    EXPECT_EQ(count->text(), QStringLiteral("7 measurements of 3 customers"));
+
+    // A readout brings a row that sorts first: the chosen rows move down with their records.
+    // (Its choice dialog is cancelled; the archive keeps the records all the same.)
+    whenModal<QDialog>([](QDialog* dialog) { dialog->reject(); });
+    main.BtExecuteExportClick();
+    EXPECT_EQ(count->text(), QStringLiteral("8 measurements of 4 customers"));
+    EXPECT_EQ(table->model()->index(0, 2).data().toString(), QStringLiteral("4700"));
+    EXPECT_EQ(chosenCustomers(), (std::vector<std::string>{"4711", "4712"}));
+    EXPECT_EQ(table->selectionModel()->currentIndex().row(), 3);
+    EXPECT_EQ(table->verticalScrollBar()->value(), 1);
 }
 
 } // namespace
