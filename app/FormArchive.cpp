@@ -3,6 +3,7 @@
 #include "app/ArchiveAccess.h"
 
 #include "archive/Workstation.h"
+#include "instrument/Visit.h"
 #include "platform/Cp1252.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
@@ -305,8 +306,9 @@ void TFormArchive::dropPages() {
     requested_.clear();
 }
 
-// Each row's cells are the cells of its row in the table its record makes on its own, built by
-// the table builder, so the window shows exactly what an export of the record holds.
+// Each row's cells are those of its row in the table its record makes on its own: the row of the
+// record's visit (instrument::Visit) that the archive keeps as the measurement, rendered by the
+// table builder, so the window shows exactly what an export of the record holds.
 void TFormArchive::requestPage(std::int64_t first) {
     query([filter = Filter(), order = order_, first,
            generation = pagesGeneration_](archive::Archive& archive) {
@@ -330,26 +332,27 @@ void TFormArchive::requestPage(std::int64_t first) {
 void TFormArchive::addPage(std::int64_t first,
                            const std::vector<archive::ArchivedMeasurement>& measurements,
                            const std::vector<archive::ArchivedRecord>& records) {
-    std::map<std::int64_t, StringGrid> tables;
-    for (const archive::ArchivedRecord& record : records) {
-        FuelNameTable fuelNames;
-        const std::vector<std::string>& names = *record.fuelNames;
-        const int fuelCount = std::min(static_cast<int>(names.size()), MaxFuels);
-        for (int i = 0; i < fuelCount; ++i)
-            fuelNames[static_cast<std::size_t>(i + 1)] = names[static_cast<std::size_t>(i)];
-        Memo lines;
-        lines.Lines = record.lines;
-        BuildTable(lines, record.summary.instrumentSerial, fuelNames, fuelCount, settings_,
-                   tables[record.summary.id]);
-    }
+    TableRecordList tableRecords;
+    for (const archive::ArchivedRecord& record : records)
+        tableRecords.add(record.lines, record.summary.instrumentSerial, record.fuelNames);
+    const std::vector<TableRecord> read = tableRecords.records();
+    std::map<std::int64_t, std::pair<const TableRecord*, instrument::Visit>> visits;
+    for (std::size_t i = 0; i < read.size(); ++i)
+        visits.try_emplace(records[i].summary.id, &read[i], instrument::readVisit(read[i].lines));
+    const TableFormat format(settings_);
     Page result;
     result.first = first;
     for (const archive::ArchivedMeasurement& m : measurements) {
-        const StringGrid& grid = tables[m.record];
+        std::vector<std::string> rowCells;
+        if (const auto found = visits.find(m.record); found != visits.end())
+            rowCells = RowCells(*found->second.first, found->second.second,
+                                static_cast<std::size_t>(m.row.position), format);
         std::vector<std::string> cells;
         cells.reserve(gridColumns_.size());
         for (const int column : gridColumns_)
-            cells.push_back(grid.Cell(column, m.row.position + 1));
+            cells.push_back(static_cast<std::size_t>(column) < rowCells.size()
+                                ? rowCells[static_cast<std::size_t>(column)]
+                                : std::string());
         result.records.push_back(m.record);
         result.keys.emplace_back(m.record, m.row.position);
         result.rows.push_back(std::move(cells));
