@@ -101,12 +101,6 @@ void TFormArchive::ensureOpen() {
     else
         access_ = fileAccess(open_);
     Fuels.clear();
-    query([](archive::Archive& archive) {
-        return [fuels = archive.fuels()](TFormArchive& form) {
-            form.Fuels = fuels;
-            form.changed();
-        };
-    });
 }
 
 void TFormArchive::query(std::function<Update(archive::Archive&)> ask) {
@@ -231,8 +225,13 @@ void TFormArchive::recount() {
         Waiting = access_->deferred();
         if (Waiting)
             CountText = "Asking the company server...";
-        query([filter = Filter()](archive::Archive& archive) {
-            return [count = archive.countMeasurements(filter)](TFormArchive& form) {
+        // The fuels come with the first count of a newly opened archive.
+        query([filter = Filter(), withFuels = Fuels.empty()](archive::Archive& archive) {
+            return [count = archive.countMeasurements(filter),
+                    fuels = withFuels ? std::optional(archive.fuels())
+                                      : std::nullopt](TFormArchive& form) {
+                if (fuels)
+                    form.Fuels = *fuels;
                 form.showCount(count);
                 form.makeColumns();
                 ++form.TableVersion;

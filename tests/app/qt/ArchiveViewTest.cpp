@@ -312,6 +312,7 @@ TEST_F(ArchiveViewTest, WithACompanyServerTheWindowSyncsAndShowsTheServersArchiv
     EXPECT_TRUE(serviceUntil(
         [&] { return table->model()->index(6, 1).data().toString() == QStringLiteral("64099999"); },
         std::chrono::seconds(20)));
+    EXPECT_EQ(window->findChild<QComboBox*>(QStringLiteral("CbFuel"))->count(), 3);
 }
 
 // Counts the paint events a widget gets.
