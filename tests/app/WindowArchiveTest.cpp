@@ -10,6 +10,7 @@
 #include "export/EC_Choice.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
+#include "support/ChoiceDialog.h"
 #include "support/FakeUi.h"
 #include "support/PostgresServer.h"
 #include "support/PseudoPorts.h"
@@ -46,14 +47,8 @@ protected:
     void readInto(const std::string& file) {
         ui.saveDialogAnswers.push_back(file);
         ui.onShowModal = [](Form& form) {
-            auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
-            auto& items = dialog.ExportTypeComboBox.Items;
-            const auto found = std::find(items.begin(), items.end(), "Comma-Delimited Text (CSV)");
-            dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - items.begin());
-            dialog.ExportTypeComboBoxChange();
-            dialog.FileRadioButtonClick();
-            dialog.OKBtnClick();
-            return dialog.Result;
+            return chooseFileExport(dynamic_cast<TExportChoiceForm&>(form),
+                                    "Comma-Delimited Text (CSV)");
         };
         forms->FormMain.BtExecuteExportClick();
     }
