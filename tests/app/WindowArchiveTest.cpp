@@ -99,6 +99,30 @@ TEST_F(WindowArchive, AnArchiveThatCannotBeWrittenIsToldOnceAndTheExportGoesOn) 
     EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
 }
 
+// The archive window follows the session: a readout's records show at its end, and an archive
+// that cannot be opened is told in the window's message line, the count line staying empty.
+TEST_F(WindowArchive, TheArchiveWindowShowsEachReadoutsRecordsAtItsEnd) {
+    showWindow();
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    EXPECT_EQ(archiveWindow.CountText, "0 measurements of 0 customers");
+    readInto(sandboxFolder() + "/readout.csv");
+    EXPECT_EQ(archiveWindow.CountText, "2 measurements of 2 customers");
+    EXPECT_EQ(archiveWindow.Message, "");
+    EXPECT_TRUE(archiveWindow.ExportAllowed());
+}
+
+TEST_F(WindowArchive, AnArchiveThatCannotBeOpenedIsToldInTheMessageLine) {
+    fs::create_directories(archive::defaultArchiveFile());
+    showWindow();
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    EXPECT_THAT(archiveWindow.Message, HasSubstr(archive::defaultArchiveFile()));
+    EXPECT_EQ(archiveWindow.CountText, "");
+    EXPECT_FALSE(archiveWindow.ExportAllowed());
+    EXPECT_THAT(ui.boxes, IsEmpty());
+}
+
 TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     PostgresServer server;
     if (!server.running())
