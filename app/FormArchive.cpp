@@ -52,15 +52,35 @@ std::optional<std::string> given(const std::string& text) {
 
 } // namespace
 
-TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open)
-    : ui_(ui), store_(store), main_(main), settings_(main), open_(std::move(open)) {
+TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, Session& session, Opener open)
+    : ui_(ui), store_(store), session_(session), settings_(session.Settings()),
+      open_(std::move(open)) {
     if (!open_)
-        open_ = [] { return archive::Archive::openFile(archive::defaultArchiveFile(), true); };
+        open_ = [this] { return session_.OpenArchive(); };
+    // The export and the sync wait while the session is busy; a readout's records show here.
+    busyListener_ = session_.OnBusy.Add([this](bool) {
+        if (Visible)
+            changed();
+    });
+    archiveListener_ = session_.OnArchiveChanged.Add([this] {
+        if (Visible)
+            ArchiveChanged();
+    });
+    settingsListener_ = session_.OnSettingsChanged.Add([this] {
+        if (Visible)
+            SettingsChanged();
+    });
     Caption = "Archive";
     ClientWidth = 900;
     ClientHeight = 640;
     ChartFields = {7, 9, FieldEfficiency}; // O2, CO, efficiency
     makeColumns();
+}
+
+TFormArchive::~TFormArchive() {
+    session_.OnBusy.Remove(busyListener_);
+    session_.OnArchiveChanged.Remove(archiveListener_);
+    session_.OnSettingsChanged.Remove(settingsListener_);
 }
 
 void TFormArchive::Open() {
@@ -95,7 +115,7 @@ void TFormArchive::ensureOpen() {
     } catch (const archive::ArchiveError& e) {
         archive_.reset();
         Fuels.clear();
-        CountText = e.what();
+        Message = utf8ToCp1252(e.what());
     }
 }
 
@@ -146,13 +166,15 @@ void TFormArchive::SortBy(int column, bool descending) {
 void TFormArchive::recount() {
     pages_.clear();
     count_ = {};
+    CountText.clear();
     if (archive_) {
         try {
             count_ = archive_->countMeasurements(Filter());
             CountText = counted(count_.measurements, "measurement", "measurements") + " of " +
                         counted(count_.customers, "customer", "customers");
+            Message.clear();
         } catch (const archive::ArchiveError& e) {
-            CountText = e.what();
+            Message = utf8ToCp1252(e.what());
         }
     }
     makeColumns();
@@ -253,7 +275,7 @@ TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
             result.rows.push_back(std::move(cells));
         }
     } catch (const archive::ArchiveError& e) {
-        CountText = e.what();
+        Message = utf8ToCp1252(e.what());
     }
     return result;
 }
@@ -278,7 +300,7 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
                                               record.fuelNames);
                                 });
         if (!table.empty())
-            main_.Export.ExportRecords(table.records(), main_);
+            session_.ExportRecords(table.records());
     } catch (const std::exception& e) {
         ui_.messageBox(Caption, e.what(), MessageIcon::Error, {{ModalResult::Ok, "OK"}});
     }
@@ -287,8 +309,8 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
 void TFormArchive::SyncClick() {
     if (!SyncAllowed())
         return;
-    main_.SyncWithServer();
-    SyncStatus = archive::utcTimestamp().substr(0, 16) + "Z  " + main_.Archive.ServerStatus;
+    session_.SyncWithServer();
+    SyncStatus = archive::utcTimestamp().substr(0, 16) + "Z  " + session_.ServerStatus;
     if (ShowServer)
         ArchiveChanged();
     else
@@ -312,8 +334,7 @@ void TFormArchive::readSyncStatus() {
     if (!HasServer || !SyncStatus.empty())
         return;
     try {
-        const archive::ArchiveStats stats =
-            archive::Archive::openFile(archive::defaultArchiveFile(), true).stats();
+        const archive::ArchiveStats stats = session_.OpenArchive().stats();
         SyncStatus = stats.lastSync.empty() ? "Not synchronised with the server yet."
                                             : "Last synchronised " + stats.lastSync + " with " +
                                                   utf8ToCp1252(stats.lastSyncServer) + ".";
@@ -335,7 +356,7 @@ void TFormArchive::ChooseRow(std::int64_t row) {
             return;
         ChartCustomer = customer;
     } catch (const archive::ArchiveError& e) {
-        CountText = e.what();
+        Message = utf8ToCp1252(e.what());
     }
     makeChart();
 }
@@ -409,7 +430,7 @@ void TFormArchive::makeChart() {
                 }
             }
         } catch (const archive::ArchiveError& e) {
-            CountText = e.what();
+            Message = utf8ToCp1252(e.what());
         }
     }
     ++ChartVersion;

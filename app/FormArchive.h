@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/TDAMain.h"
 #include "archive/Archive.h"
 #include "platform/Form.h"
+#include "session/Session.h"
 #include "table/OutputSettings.h"
 
 #include <cstdint>
@@ -40,15 +40,19 @@ struct ChartSeries {
 // The archive window: the measurements of every readout kept, found by customer, instrument,
 // date and fuel, shown as the table an export of them would hold (the columns and formats of the
 // configuration page). The table is a window onto the store: rows are counted, sorted and read
-// there, page by page as they are shown, so any number of records stays quick.
+// there, page by page as they are shown, so any number of records stays quick. The window
+// follows the instrument session: its settings, its export, its sync, and its events (busy,
+// archive changed, settings changed).
 class TFormArchive : public Form {
 public:
     using Opener = std::function<archive::Archive()>;
 
-    // The table takes the main window's configuration page; its export is the main window's.
-    // `open` opens the archive shown (by default the workstation's archive file, created when
-    // missing).
-    TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open = {});
+    // The table takes the session's settings; its export is the session's. `open` opens the
+    // archive shown (by default the session's archive).
+    TFormArchive(UiServices& ui, SettingsStore& store, Session& session, Opener open = {});
+    ~TFormArchive() override;
+    TFormArchive(const TFormArchive&) = delete;
+    TFormArchive& operator=(const TFormArchive&) = delete;
 
     // The filters as typed (Windows-1252): customer number and instrument serial match what
     // begins with them; dates "YYYY-MM-DD" or "YYYY-MM-DDThh:mm"; an empty text takes all.
@@ -60,8 +64,11 @@ public:
     // The fuel names in the archive, for the fuel filter's choices.
     std::vector<std::string> Fuels;
 
-    // "N measurements of M customers", or why the filter finds nothing (one line).
+    // "N measurements of M customers"; empty when the archive cannot be read.
     std::string CountText;
+    // Why the archive, the filter or the chart failed (one line, Windows-1252); empty when
+    // nothing did.
+    std::string Message;
 
     // Where the window stands; a zero width leaves the place to the window system.
     int WindowLeft = 0;
@@ -115,12 +122,12 @@ public:
     std::int64_t RecordOfRow(std::int64_t row);
 
     // Exports the records of these rows, or of every row shown when none is given, through the
-    // main window's export and its choice of format, in the order they were read, so the
+    // session's export and its choice of format, in the order they were read, so the
     // records of one readout give the table that readout gave. Waits (does nothing) while an
     // instrument procedure runs.
     void ExportRows(const std::vector<std::int64_t>& rows);
     // Whether "Export..." can run now.
-    bool ExportAllowed() const { return !main_.Busy && archive_ && RowCount() > 0; }
+    bool ExportAllowed() const { return !session_.Busy() && archive_ && RowCount() > 0; }
 
     // The company's server, when the settings name one: "Sync now" sends it what this
     // workstation's archive holds and it lacks (waiting, greyed, while an instrument procedure
@@ -130,13 +137,12 @@ public:
     bool ShowServer = false;
     // The last synchronisation: when and how it went (one line, Windows-1252).
     std::string SyncStatus;
-    bool SyncAllowed() const { return HasServer && !main_.Busy; }
+    bool SyncAllowed() const { return HasServer && !session_.Busy(); }
     void SyncClick();
     void ShowServerArchive(bool server);
 
     // The filter the texts make (without the fuel when it is empty).
     archive::RecordFilter Filter() const;
-    archive::Archive* OpenArchive() { return archive_ ? &*archive_ : nullptr; }
 
 private:
     struct Page {
@@ -157,7 +163,7 @@ private:
 
     UiServices& ui_;
     SettingsStore& store_;
-    TFormMain& main_;
+    Session& session_;
     const OutputSettings& settings_;
     Opener open_;
     std::optional<archive::Archive> archive_;
@@ -168,6 +174,9 @@ private:
     archive::MeasurementOrder order_;
     // The pages read last, most recent first.
     std::list<Page> pages_;
+    Listeners<bool>::Id busyListener_;
+    Listeners<>::Id archiveListener_;
+    Listeners<>::Id settingsListener_;
 };
 
 } // namespace ovena

@@ -73,6 +73,7 @@ private:
     QComboBox* source_ = nullptr;
     QPushButton* sync_ = nullptr;
     QLabel* syncStatus_ = nullptr;
+    QLabel* message_ = nullptr;
     int tableVersion_ = -1;
     int chartVersion_ = -1;
     bool placed_ = false;

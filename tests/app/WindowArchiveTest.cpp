@@ -10,6 +10,7 @@
 #include "export/EC_Choice.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
+#include "support/ChoiceDialog.h"
 #include "support/FakeUi.h"
 #include "support/PostgresServer.h"
 #include "support/PseudoPorts.h"
@@ -46,14 +47,8 @@ protected:
     void readInto(const std::string& file) {
         ui.saveDialogAnswers.push_back(file);
         ui.onShowModal = [](Form& form) {
-            auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
-            auto& items = dialog.ExportTypeComboBox.Items;
-            const auto found = std::find(items.begin(), items.end(), "Comma-Delimited Text (CSV)");
-            dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - items.begin());
-            dialog.ExportTypeComboBoxChange();
-            dialog.FileRadioButtonClick();
-            dialog.OKBtnClick();
-            return dialog.Result;
+            return chooseFileExport(dynamic_cast<TExportChoiceForm&>(form),
+                                    "Comma-Delimited Text (CSV)");
         };
         forms->FormMain.BtExecuteExportClick();
     }
@@ -102,6 +97,30 @@ TEST_F(WindowArchive, AnArchiveThatCannotBeWrittenIsToldOnceAndTheExportGoesOn) 
     EXPECT_TRUE(fs::exists(file)) << "the export went on";
     EXPECT_EQ(status(), "Archive: the measurements could not be archived.");
     EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
+}
+
+// The archive window follows the session: a readout's records show at its end, and an archive
+// that cannot be opened is told in the window's message line, the count line staying empty.
+TEST_F(WindowArchive, TheArchiveWindowShowsEachReadoutsRecordsAtItsEnd) {
+    showWindow();
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    EXPECT_EQ(archiveWindow.CountText, "0 measurements of 0 customers");
+    readInto(sandboxFolder() + "/readout.csv");
+    EXPECT_EQ(archiveWindow.CountText, "2 measurements of 2 customers");
+    EXPECT_EQ(archiveWindow.Message, "");
+    EXPECT_TRUE(archiveWindow.ExportAllowed());
+}
+
+TEST_F(WindowArchive, AnArchiveThatCannotBeOpenedIsToldInTheMessageLine) {
+    fs::create_directories(archive::defaultArchiveFile());
+    showWindow();
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    EXPECT_THAT(archiveWindow.Message, HasSubstr(archive::defaultArchiveFile()));
+    EXPECT_EQ(archiveWindow.CountText, "");
+    EXPECT_FALSE(archiveWindow.ExportAllowed());
+    EXPECT_THAT(ui.boxes, IsEmpty());
 }
 
 TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {

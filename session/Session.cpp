@@ -1,0 +1,158 @@
+#include "session/Session.h"
+
+#include "link/komm.h"
+#include "platform/Cp1252.h"
+#include "platform/PortMap.h"
+#include "platform/UiServices.h"
+#include "procedures/MainExport.h"
+#include "table/OutputSettings.h"
+
+#include <poll.h>
+
+namespace ovena {
+
+Session::BusyScope::BusyScope(Session& session) : session_(session) {
+    if (session_.busy_++ == 0)
+        session_.OnBusy.Notify(true);
+}
+
+Session::BusyScope::~BusyScope() {
+    if (--session_.busy_ == 0)
+        session_.OnBusy.Notify(false);
+}
+
+Session::Session(UiServices& ui, const SettingsStore& store, OutputSettings& settings,
+                 TFormKomm& komm, ProgressDialog& progress, MainExport& exporter,
+                 SessionFrontEnd frontEnd, SessionOptions options)
+    : ui_(ui), store_(store), settings_(settings), komm_(komm), progress_(progress),
+      exporter_(exporter), frontEnd_(std::move(frontEnd)), options_(std::move(options)),
+      archiveFile_(options_.ArchiveFile.empty() ? archive::defaultArchiveFile()
+                                                : options_.ArchiveFile) {}
+
+archive::ArchiveSettings Session::ArchiveSettings() const {
+    return archive::readArchiveSettings(store_);
+}
+
+archive::Archive Session::OpenArchive() const {
+    return archive::Archive::openFile(archiveFile_, true);
+}
+
+void Session::ReadInstrument() {
+    if (Busy())
+        return;
+    ClearTable(exporter_.Table());
+    Exported.reset();
+    try {
+        BusyScope busy(*this);
+        run(&ovena::ReadInstrument);
+        if (options_.SyncAfterReadout)
+            pushToServer();
+        OnReadoutEnded.Notify();
+    } catch (...) {
+        OnArchiveChanged.Notify();
+        throw;
+    }
+    OnArchiveChanged.Notify();
+}
+
+void Session::ShowInstrumentInfo() {
+    if (Busy())
+        return;
+    BusyScope busy(*this);
+    run(&ovena::ShowInstrumentInfo);
+}
+
+void Session::ClearInstrumentMemory() {
+    if (Busy())
+        return;
+    BusyScope busy(*this);
+    run(&ovena::ClearInstrumentMemory);
+}
+
+void Session::run(void (*procedure)(ProcedureHost&)) {
+    ProcedureHost host{ui_,
+                       komm_,
+                       progress_,
+                       Readout,
+                       frontEnd_.Port,
+                       [this] {
+                           return settings_.cbsvers.Checked ? InstrumentGeneration::Second
+                                                            : InstrumentGeneration::First;
+                       },
+                       [this] { Exported = exporter_.BuildTable(Readout, settings_); },
+                       frontEnd_.ShowInfoBox,
+                       this};
+    procedure(host);
+}
+
+void Session::SyncWithServer() {
+    if (Busy())
+        return;
+    BusyScope busy(*this);
+    pushToServer();
+}
+
+bool Session::ExportRecords(std::span<const TableRecord> records) {
+    return exporter_.ExportRecords(records, settings_);
+}
+
+void Session::SettingsChanged() {
+    OnSettingsChanged.Notify();
+}
+
+void Session::ReadoutStarted() {
+    ArchiveStatus.clear();
+    ServerStatus.clear();
+    Stored.reset();
+    recorder_.emplace(archiveFile_, ArchiveSettings().workstation);
+    recorder_->start("COM" + std::to_string(komm_.Port) + " " + deviceForPort(komm_.Port));
+}
+
+void Session::RecordRead(std::span<const std::string> lines) {
+    recorder_->addRecord({lines.begin(), lines.end()});
+}
+
+Outcome Session::ReadoutEnded(const InstrumentData& data, ReadoutEnd end) {
+    const Outcome kept = recorder_->finish(data.InstrumentSerial, data.FuelNamesRead(),
+                                           std::string(ReadoutEndText(end)));
+    if (!kept) {
+        ArchiveStatus = "Archive: the measurements could not be archived.";
+        return Outcome::Failed(utf8ToCp1252(kept.Reason()));
+    }
+    Stored = recorder_->stored();
+    ArchiveStatus = "Archive: " + std::to_string(Stored->records) + " records kept, " +
+                    std::to_string(Stored->newRecords) + " of them new.";
+    return kept;
+}
+
+// The one place the session reaches the server. A server out of reach changes nothing and is
+// told in the status only, since technicians often work without a network.
+void Session::pushToServer() {
+    const std::string server = ArchiveSettings().server;
+    if (server.empty())
+        return;
+    HourglassCursor hourglass(ui_);
+    // The window's events are serviced while the server is awaited.
+    const archive::SocketWait wait = [this](int fd, bool forWrite) {
+        if (!forWrite)
+            return ui_.waitForEvents(fd);
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, 50);
+        ui_.processEvents();
+    };
+    try {
+        const archive::SyncResult sent = syncArchive(archiveFile_, true, server, wait);
+        ServerStatus = utf8ToCp1252("Server: " + sent.text() + ".");
+    } catch (const std::exception& e) {
+        ServerStatus = utf8ToCp1252(std::string("Server not reached: ") + e.what());
+    }
+}
+
+archive::SyncResult syncArchive(const std::string& archiveFile, bool create,
+                                const std::string& conninfo, archive::SocketWait wait) {
+    archive::Archive local = archive::Archive::openFile(archiveFile, create);
+    archive::Archive remote = archive::Archive::openServer(conninfo, std::move(wait));
+    return archive::pushToServer(local, remote);
+}
+
+} // namespace ovena
