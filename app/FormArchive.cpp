@@ -54,17 +54,42 @@ std::optional<std::string> given(const std::string& text) {
 
 } // namespace
 
-TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open)
-    : ui_(ui), store_(store), main_(main), settings_(main), open_(std::move(open)) {
-    // Waits for the company server as long as the main window's sync does.
-    ServerWaits = main.Sync.Waits;
+TFormArchive::TFormArchive(UiServices& ui, SettingsStore& store, Session& session, Opener open)
+    : ui_(ui), store_(store), session_(session), settings_(session.Settings()),
+      open_(std::move(open)) {
+    // Waits for the company server as long as the session's sync does.
+    ServerWaits = session.Sync().Waits;
     if (!open_)
-        open_ = [] { return archive::Archive::openFile(archive::defaultArchiveFile(), true); };
+        open_ = [this] { return session_.OpenArchive(); };
+    // The export and the sync wait while the session is busy; a readout's records show here.
+    busyListener_ = session_.OnBusy.Add([this](bool) {
+        if (Visible)
+            changed();
+    });
+    archiveListener_ = session_.OnArchiveChanged.Add([this] {
+        if (Visible)
+            ArchiveChanged();
+    });
+    settingsListener_ = session_.OnSettingsChanged.Add([this] {
+        if (Visible)
+            SettingsChanged();
+    });
+    serverListener_ = session_.OnServerChanged.Add([this] {
+        if (Visible)
+            SyncChanged();
+    });
     Caption = "Archive";
     ClientWidth = 900;
     ClientHeight = 640;
     ChartFields = {7, 9, FieldEfficiency}; // O2, CO, efficiency
     makeColumns();
+}
+
+TFormArchive::~TFormArchive() {
+    session_.OnBusy.Remove(busyListener_);
+    session_.OnArchiveChanged.Remove(archiveListener_);
+    session_.OnSettingsChanged.Remove(settingsListener_);
+    session_.OnServerChanged.Remove(serverListener_);
 }
 
 void TFormArchive::Open() {
@@ -79,8 +104,6 @@ void TFormArchive::Open() {
     recount();
     ui_.showForm(*this);
 }
-
-TFormArchive::~TFormArchive() = default;
 
 void TFormArchive::Close() {
     // A wait for the server ends with the window; opening it again asks anew.
@@ -117,7 +140,8 @@ void TFormArchive::query(std::function<Update(archive::Archive&)> ask) {
         [this, generation](const std::string& reason) {
             if (generation != generation_)
                 return;
-            CountText = reason;
+            CountText.clear();
+            Message = utf8ToCp1252(reason);
             Waiting = false;
             changed();
         });
@@ -252,6 +276,7 @@ void TFormArchive::showCount(const archive::MeasurementCount& count) {
     Waiting = false;
     CountText = counted(count.measurements, "measurement", "measurements") + " of " +
                 counted(count.customers, "customer", "customers");
+    Message.clear();
 }
 
 void TFormArchive::makeColumns() {
@@ -396,7 +421,7 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
             if (table.empty() || !form.ExportAllowed())
                 return;
             try {
-                form.main_.Export.ExportRecords(table.records(), form.main_);
+                form.session_.ExportRecords(table.records());
             } catch (const std::exception& e) {
                 form.ui_.messageBox(form.Caption, e.what(), MessageIcon::Error,
                                     {{ModalResult::Ok, "OK"}});
@@ -408,11 +433,11 @@ void TFormArchive::ExportRows(const std::vector<std::int64_t>& rows) {
 void TFormArchive::SyncClick() {
     if (!SyncAllowed())
         return;
-    main_.SyncWithServer();
+    session_.SyncWithServer();
 }
 
 void TFormArchive::SyncChanged() {
-    const ServerSync& sync = main_.Sync;
+    const ServerSync& sync = session_.Sync();
     SyncStatus =
         sync.Running() ? sync.Status : archive::utcTimestamp().substr(0, 16) + "Z  " + sync.Status;
     if (ShowServer && !sync.Running())
@@ -438,8 +463,7 @@ void TFormArchive::readSyncStatus() {
     if (!HasServer || !SyncStatus.empty())
         return;
     try {
-        const archive::ArchiveStats stats =
-            archive::Archive::openFile(archive::defaultArchiveFile(), true).stats();
+        const archive::ArchiveStats stats = session_.OpenArchive().stats();
         SyncStatus = stats.lastSync.empty() ? "Not synchronised with the server yet."
                                             : "Last synchronised " + stats.lastSync + " with " +
                                                   utf8ToCp1252(stats.lastSyncServer) + ".";

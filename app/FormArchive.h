@@ -1,8 +1,9 @@
 #pragma once
 
-#include "app/TDAMain.h"
 #include "archive/Archive.h"
+#include "archive/PostgresDatabase.h"
 #include "platform/Form.h"
+#include "session/Session.h"
 #include "table/OutputSettings.h"
 
 #include <cstdint>
@@ -46,16 +47,19 @@ struct ChartSeries {
 // configuration page). The table is a window onto the store: rows are counted, sorted and read
 // there, page by page as they are shown, so any number of records stays quick. The workstation's
 // file answers at once; the company server's answers come on a thread of their own while the
-// window stays usable (`Waiting`), and a filter typed meanwhile asks anew.
+// window stays usable (`Waiting`), and a filter typed meanwhile asks anew. The window follows
+// the instrument session: its settings, its export, its sync, and its events (busy, archive
+// changed, settings changed, server sync changed).
 class TFormArchive : public Form {
 public:
     using Opener = std::function<archive::Archive()>;
 
-    // The table takes the main window's configuration page; its export is the main window's.
-    // `open` opens the archive shown (by default the workstation's archive file, created when
-    // missing).
-    TFormArchive(UiServices& ui, SettingsStore& store, TFormMain& main, Opener open = {});
+    // The table takes the session's settings; its export is the session's. `open` opens the
+    // archive shown (by default the session's archive).
+    TFormArchive(UiServices& ui, SettingsStore& store, Session& session, Opener open = {});
     ~TFormArchive() override;
+    TFormArchive(const TFormArchive&) = delete;
+    TFormArchive& operator=(const TFormArchive&) = delete;
 
     // The filters as typed (Windows-1252): customer number and instrument serial match what
     // begins with them; dates "YYYY-MM-DD" or "YYYY-MM-DDThh:mm"; an empty text takes all.
@@ -67,12 +71,15 @@ public:
     // The fuel names in the archive, for the fuel filter's choices.
     std::vector<std::string> Fuels;
 
-    // "N measurements of M customers", what is awaited ("Asking the company server..."), or why
-    // the filter finds nothing (one line).
+    // "N measurements of M customers" or what is awaited ("Asking the company server..."); empty
+    // when the archive cannot be read.
     std::string CountText;
     // The count is awaited from the company server.
     bool Waiting = false;
-    // How long the company server may take (by default the main window's sync's).
+    // Why the archive, the filter or the chart failed (one line, Windows-1252); empty when
+    // nothing did.
+    std::string Message;
+    // How long the company server may take (by default the session's sync's).
     archive::ServerWaits ServerWaits;
 
     // Where the window stands; a zero width leaves the place to the window system.
@@ -138,12 +145,12 @@ public:
     std::int64_t RecordOfRow(std::int64_t row);
 
     // Exports the records of these rows, or of every row shown when none is given, through the
-    // main window's export and its choice of format, in the order they were read, so the
+    // session's export and its choice of format, in the order they were read, so the
     // records of one readout give the table that readout gave. Waits (does nothing) while an
     // instrument procedure runs.
     void ExportRows(const std::vector<std::int64_t>& rows);
     // Whether "Export..." can run now.
-    bool ExportAllowed() const { return !main_.Busy && access_ && RowCount() > 0; }
+    bool ExportAllowed() const { return !session_.Busy() && access_ && RowCount() > 0; }
 
     // The company's server, when the settings name one: "Sync now" sends it what this
     // workstation's archive holds and it lacks (waiting, greyed, while an instrument procedure
@@ -153,7 +160,7 @@ public:
     bool ShowServer = false;
     // The last synchronisation: when and how it went (one line, Windows-1252).
     std::string SyncStatus;
-    bool SyncAllowed() const { return HasServer && !main_.Busy && !main_.Sync.Running(); }
+    bool SyncAllowed() const { return HasServer && !session_.Busy() && !session_.Sync().Running(); }
     void SyncClick();
     // The sync's status changed; once it ended, a server archive shown follows.
     void SyncChanged();
@@ -196,7 +203,7 @@ private:
 
     UiServices& ui_;
     SettingsStore& store_;
-    TFormMain& main_;
+    Session& session_;
     const OutputSettings& settings_;
     Opener open_;
     archive::MeasurementCount count_;
@@ -214,6 +221,10 @@ private:
     // Count the changes that make answers on the way stale.
     int generation_ = 0;
     int pagesGeneration_ = 0;
+    Listeners<bool>::Id busyListener_;
+    Listeners<>::Id archiveListener_;
+    Listeners<>::Id settingsListener_;
+    Listeners<>::Id serverListener_;
     // Last: a wait for the server ends before the rest goes.
     std::unique_ptr<ArchiveAccess> access_;
 };

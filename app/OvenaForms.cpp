@@ -6,8 +6,12 @@ namespace ovena {
 // own FormCreate when it is constructed; no step of the main window's depends on it.
 OvenaForms::OvenaForms(UiServices& ui, Shell& shell, SettingsStore& store)
     : FormMain(ui, shell, store, FormKomm, FormMInfo), FormMInfo(ui), AboutBox(ui), FormKomm(ui),
-      FormArchive(ui, store, FormMain) {
-    FormMain.ArchiveWindow = &FormArchive;
+      FormArchive(ui, store, FormMain.session()) {
+    FormMain.OpenArchiveWindow = [this] { FormArchive.Open(); };
+    FormMain.CloseOtherWindows = [this] {
+        if (FormArchive.Visible)
+            FormArchive.Close();
+    };
     FormMain.FormCreate();
 }
 

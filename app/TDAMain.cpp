@@ -1,7 +1,6 @@
 #include "TDAMain.h"
 
 #include "app/About.h"
-#include "app/FormArchive.h"
 #include "app/MInfo.h"
 #include "app/ProgramFile.h"
 #include "link/Funcs.h"
@@ -19,7 +18,6 @@ namespace ovena {
 
 namespace {
 
-constexpr int PortMax = 99;
 // How long the port buttons wait after a change of the device folders before they are rebuilt:
 // udev names and grants a new adapter in a few steps.
 constexpr std::chrono::milliseconds PortSettleTime{200};
@@ -46,24 +44,23 @@ void reportStoreError(const std::string& error) {
 
 } // namespace
 
-// Marks the window busy for one procedure; the buttons come back also when it throws.
-class TFormMain::BusyScope {
-public:
-    explicit BusyScope(TFormMain& form) : form_(form) { form_.setBusy(true); }
-    ~BusyScope() { form_.setBusy(false); }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    TFormMain& form_;
-};
-
 TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKomm& komm,
                      TFormMInfo& progress)
     : ui_(ui), shell_(shell), store_(store), komm_(komm),
       progress_(progress), exportServices_{ui, shell, store, localeSettings(store)},
-      Archive(store, komm), Sync(ui, store), Export(exportServices_, this, StringGrid1),
-      FormStorage1(store, *this) {
+      Export(exportServices_, this, StringGrid1), FormStorage1(store, *this),
+      session_(ui, store, *this, komm, progress, Export,
+               {[this] { return ChosenPort(); },
+                [this](const std::vector<std::string>& lines, const std::string& caption) {
+                    showInfoBox(lines, caption);
+                }},
+               {.ArchiveFile = {}, .SyncAfterReadout = true}) {
+    session_.OnBusy.Add([this](bool busy) { busyChanged(busy); });
+    session_.OnReadoutEnded.Add([this] { showArchiveStatus(); });
+    session_.OnServerChanged.Add([this] {
+        showArchiveStatus();
+        changed();
+    });
     Caption = "TEV OVENA";
     ClientWidth = 611;
     ClientHeight = 380;
@@ -89,8 +86,7 @@ TFormMain::TFormMain(UiServices& ui, Shell& shell, SettingsStore& store, TFormKo
     StringGrid1.FixedRows = 1;
     for (int col = 0; col < StringGrid1.ColCount(); ++col)
         StringGrid1.SetColWidth(col, StringGrid1.DefaultColWidth);
-    Readout.Memo1.Visible = false;
-    Sync.OnChange = [this] { syncChanged(); };
+    session_.Readout.Memo1.Visible = false;
 }
 
 // A window that was shown but never closed properly still keeps its settings: FormStorage1
@@ -107,13 +103,13 @@ void TFormMain::Show() {
 }
 
 void TFormMain::Close() {
-    if (Busy)
+    if (session_.Busy())
         return;
-    Sync.Cancel();
+    session_.Sync().Cancel();
     watchPorts(false);
     FormClose();
-    if (ArchiveWindow && ArchiveWindow->Visible)
-        ArchiveWindow->Close();
+    if (CloseOtherWindows)
+        CloseOtherWindows();
     std::string error;
     FormStorage1.Placement.Visible = Visible;
     if (!FormStorage1.Save(&error))
@@ -123,7 +119,7 @@ void TFormMain::Close() {
 
 void TFormMain::FormCreate() {
     ConfigVisited = false;
-    Readout.InstrumentSerial.clear();
+    session_.Readout.InstrumentSerial.clear();
     ProgramDir = directoryOf(programFilePath());
     TabsVisible = false;
     ActivePage = TabSheet::TabIntro;
@@ -148,7 +144,7 @@ void TFormMain::BuildPortButtons() {
     std::vector<PortStatus> ports = portStatuses();
     // The chosen port stays offered while its device is away, so the choice survives a start
     // before the adapter is plugged in.
-    if (chosen >= 1 && chosen <= PortMax &&
+    if (chosen >= 1 && chosen <= MaxPort &&
         std::none_of(ports.begin(), ports.end(),
                      [chosen](const PortStatus& port) { return port.number == chosen; })) {
         PortStatus away;
@@ -184,40 +180,26 @@ void TFormMain::FormClose() {
 }
 
 void TFormMain::BtExecuteExportClick() {
-    if (Busy)
-        return;
-    ClearTable(StringGrid1);
-    runProcedure(&ReadInstrument, [this] {
-        ArchiveStatus.Caption = Archive.ArchiveStatus;
-        Sync.Status.clear();
-        Sync.Start();
-    });
+    session_.ReadInstrument();
 }
 
-void TFormMain::SyncWithServer() {
-    if (!Busy)
-        Sync.Start();
-}
-
-void TFormMain::syncChanged() {
-    ArchiveStatus.Caption = Archive.ArchiveStatus;
-    if (!Sync.Status.empty())
-        ArchiveStatus.Caption += (ArchiveStatus.Caption.empty() ? "" : "\n") + Sync.Status;
-    changed();
-    if (ArchiveWindow && ArchiveWindow->Visible)
-        ArchiveWindow->SyncChanged();
+void TFormMain::showArchiveStatus() {
+    ArchiveStatus.Caption = session_.ArchiveStatus;
+    if (!session_.ServerStatus().empty())
+        ArchiveStatus.Caption +=
+            (ArchiveStatus.Caption.empty() ? "" : "\n") + session_.ServerStatus();
 }
 
 void TFormMain::BtInfoClick() {
-    runProcedure(&ShowInstrumentInfo);
+    session_.ShowInstrumentInfo();
 }
 
 void TFormMain::RxSpeedButton1Click() {
-    runProcedure(&ClearInstrumentMemory);
+    session_.ClearInstrumentMemory();
 }
 
 void TFormMain::SpItReaddataClick() {
-    if (Busy)
+    if (session_.Busy())
         return;
     saveFieldSelectionIfVisited();
     watchPorts(false);
@@ -226,7 +208,7 @@ void TFormMain::SpItReaddataClick() {
 }
 
 void TFormMain::BtKonfigClick() {
-    if (Busy)
+    if (session_.Busy())
         return;
     ActivePage = TabSheet::TabKonfig;
     // Watched before the scan, so a port that comes or goes while it runs rebuilds the buttons.
@@ -238,24 +220,23 @@ void TFormMain::BtKonfigClick() {
 }
 
 void TFormMain::BtArchiveClick() {
-    if (ArchiveWindow)
-        ArchiveWindow->Open();
+    if (OpenArchiveWindow)
+        OpenArchiveWindow();
 }
 
 void TFormMain::TableSettingsChanged() {
-    if (ArchiveWindow && ArchiveWindow->Visible)
-        ArchiveWindow->SettingsChanged();
+    session_.SettingsChanged();
 }
 
 void TFormMain::BtHelpClick() {
-    if (Busy)
+    if (session_.Busy())
         return;
     saveFieldSelectionIfVisited();
     OpenHelp();
 }
 
 void TFormMain::btCloseClick() {
-    if (Busy)
+    if (session_.Busy())
         return;
     saveFieldSelectionIfVisited();
     SelectPort();
@@ -292,6 +273,10 @@ void TFormMain::PortButtonClick(std::size_t index) {
 }
 
 void TFormMain::SelectPort() {
+    UsePort(ui_, komm_, ChosenPort());
+}
+
+int TFormMain::ChosenPort() {
     int port = 1;
     for (const RadioButton& button : PortButtons) {
         if (button.Checked) {
@@ -301,11 +286,7 @@ void TFormMain::SelectPort() {
         }
         GroupBox2.Tag = 1;
     }
-    if (port < 1 || port > PortMax) {
-        ErrorBox(ui_, "Comport not available");
-        return;
-    }
-    komm_.Port = port;
+    return port;
 }
 
 void TFormMain::OpenHelp() {
@@ -330,20 +311,12 @@ void TFormMain::saveFieldSelectionIfVisited() {
     ConfigVisited = false;
 }
 
-void TFormMain::setBusy(bool busy) {
-    Busy = busy;
+void TFormMain::busyChanged(bool busy) {
     for (Button* button : {&BtExecuteExport, &BtInfo, &RxSpeedButton1})
         button->Enabled = !busy;
     for (SpeedItem* item : {&btClose, &BtHelp, &SpItReaddata, &BtKonfig})
         item->Enabled = !busy;
     changed();
-    // The archive window's export waits for the procedure, and a readout's records show there.
-    if (ArchiveWindow && ArchiveWindow->Visible) {
-        if (busy)
-            ArchiveWindow->changed();
-        else
-            ArchiveWindow->ArchiveChanged();
-    }
 }
 
 void TFormMain::watchPorts(bool on) {
@@ -371,31 +344,6 @@ void TFormMain::portsChanged() {
         BuildPortButtons();
         changed();
     });
-}
-
-void TFormMain::runProcedure(void (*procedure)(ProcedureHost&),
-                             const std::function<void()>& afterwards) {
-    if (Busy)
-        return;
-    BusyScope busy(*this);
-    ProcedureHost host = procedureHost();
-    procedure(host);
-    if (afterwards)
-        afterwards();
-}
-
-ProcedureHost TFormMain::procedureHost() {
-    return ProcedureHost{ui_,
-                         komm_,
-                         progress_,
-                         Readout,
-                         [this] { SelectPort(); },
-                         [this] { return cbsvers.Checked; },
-                         [this] { Export.BuildTable(Readout, *this); },
-                         [this](const std::vector<std::string>& lines, const std::string& caption) {
-                             showInfoBox(lines, caption);
-                         },
-                         &Archive};
 }
 
 void TFormMain::showInfoBox(const std::vector<std::string>& lines, const std::string& caption) {

@@ -1,20 +1,18 @@
 #pragma once
 
 #include "app/Controls.h"
-#include "app/ReadoutArchive.h"
-#include "app/ServerSync.h"
 #include "export/EC_Main.h"
 #include "platform/Components.h"
 #include "platform/Form.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/UiServices.h"
-#include "procedures/InstrumentData.h"
 #include "procedures/MainExport.h"
-#include "procedures/Procedures.h"
+#include "session/Session.h"
 #include "table/OutputSettings.h"
 #include "table/SettingsPersistence.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,7 +21,6 @@
 namespace ovena {
 
 class PortWatch;
-class TFormArchive;
 class TFormKomm;
 class TFormMInfo;
 
@@ -42,8 +39,8 @@ struct TextSection {
 };
 
 // The main window: the command bar, the pages Intro, TEV640 and Konfiguration (whose settings
-// controls are the OutputSettings members), the COM port buttons, the working table, the data of
-// the last readout and the three instrument procedures with the export that ends a readout.
+// controls are the OutputSettings members), the COM port buttons, the working table and the
+// instrument session, whose three procedures its buttons run.
 class TFormMain : public Form, public OutputSettings {
     // First, as the export below is built on them.
     UiServices& ui_;
@@ -93,23 +90,25 @@ public:
     std::vector<RadioButton> PortButtons;
 
     StringGrid StringGrid1;
-    // What the last readout collected: serial number, fuel names and record lines (Memo1).
-    InstrumentData Readout;
-    // Where the readouts' records are kept, and what became of the last one's: shown under
+    // What became of the last readout's records in the archive and on the server: shown under
     // "Data Export".
-    ReadoutArchive Archive;
-    // The company server's sync after each readout and on "Sync now"; it runs beside the window,
-    // which stays usable.
-    ServerSync Sync;
     Label ArchiveStatus;
     MainExport Export;
     FormStorage FormStorage1;
 
+    // The procedures with the archive behind them; a readout ends by starting a sync, which runs
+    // beside the window (the window stays usable and closable; closing cancels it). While the
+    // session is busy (a procedure, the export that ends a readout) the procedure and page
+    // buttons are disabled and their handlers do nothing, so that no second procedure starts
+    // inside the first one's waiting loops, and the window cannot close under it.
+    Session& session() { return session_; }
+
+    // Set by the program: opens the archive window, and closes the program's other windows
+    // when this one closes.
+    std::function<void()> OpenArchiveWindow;
+    std::function<void()> CloseOtherWindows;
+
     bool ConfigVisited = false;
-    // Set while an instrument procedure (or the export that ends a readout) runs: the procedure
-    // and page buttons are disabled and their handlers do nothing, so that no second procedure
-    // starts inside the first one's waiting loops and the window cannot close under it.
-    bool Busy = false;
     // The program's folder with its trailing "/"; set by FormCreate.
     std::string ProgramDir;
 
@@ -127,14 +126,10 @@ public:
     void RxSpeedButton1Click();
     void SpItReaddataClick();
     void BtKonfigClick();
-    // Opens the archive window (set by the program), which stays usable beside this one.
+    // Opens the archive window, which stays usable beside this one.
     void BtArchiveClick();
-    // "Sync now" of the archive window: starts a sync of the company's server unless a
-    // procedure runs.
-    void SyncWithServer();
-    TFormArchive* ArchiveWindow = nullptr;
-    // The configuration page changed a field's tick mark or a format: the archive window's
-    // table follows at once.
+    // The configuration page changed a field's tick mark or a format: the session tells those
+    // who show tables (the archive window).
     void TableSettingsChanged();
     void BtHelpClick();
     void btCloseClick();
@@ -150,6 +145,8 @@ public:
 
     // Hands the port of the first selected button (1 when none is) to the command exchange.
     void SelectPort();
+    // The port of the first selected button, kept in GroupBox2.Tag; 1 when none is.
+    int ChosenPort();
     // Builds the port buttons from the machine's ports as they are now, keeping the choice.
     void BuildPortButtons();
     void OpenHelp();
@@ -159,20 +156,16 @@ public:
     void SaveFieldSelection();
 
 private:
-    class BusyScope;
-
     void saveFieldSelectionIfVisited();
-    void syncChanged();
-    void setBusy(bool busy);
+    void busyChanged(bool busy);
+    // The archive's and the server's status of the last readout and sync.
+    void showArchiveStatus();
     // While the configuration page is shown, ports that come or go rebuild the buttons.
     void watchPorts(bool on);
     void portsChanged();
-    // Runs one instrument procedure with the window busy, then `afterwards`.
-    void runProcedure(void (*procedure)(ProcedureHost&),
-                      const std::function<void()>& afterwards = {});
-    ProcedureHost procedureHost();
     void showInfoBox(const std::vector<std::string>& lines, const std::string& caption);
 
+    Session session_;
     std::unique_ptr<PortWatch> portWatch_;
     std::optional<WatchId> portWatchId_;
     std::optional<TimerId> portSettle_;

@@ -60,9 +60,8 @@ void ReadoutRecorder::addRecord(RecordLines lines) {
     records_.push_back(std::move(lines));
 }
 
-std::string ReadoutRecorder::finish(const std::string& instrumentSerial,
-                                    const std::vector<std::string>& fuelNames,
-                                    std::string outcome) {
+Outcome ReadoutRecorder::finish(const std::string& instrumentSerial,
+                                const std::vector<std::string>& fuelNames, std::string outcome) {
     readout_.instrumentSerial = instrumentSerial;
     readout_.fuelNames = fuelNames;
     readout_.outcome = std::move(outcome);
@@ -72,7 +71,7 @@ std::string ReadoutRecorder::finish(const std::string& instrumentSerial,
         records_.clear();
         return {};
     } catch (const std::exception& e) {
-        return e.what();
+        return Outcome::Failed(e.what());
     }
 }
 

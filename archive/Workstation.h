@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/Archive.h"
+#include "platform/Outcome.h"
 
 #include <string>
 #include <string_view>
@@ -45,9 +46,9 @@ public:
     void start(std::string port);
     void addRecord(RecordLines lines);
     // Keeps the readout with its serial number, fuel names (fuel 1 first) and outcome (see
-    // ReadoutInfo); answers why not when it could not (empty when kept).
-    std::string finish(const std::string& instrumentSerial,
-                       const std::vector<std::string>& fuelNames, std::string outcome);
+    // ReadoutInfo); answers whether it was kept, or why not (UTF-8).
+    Outcome finish(const std::string& instrumentSerial, const std::vector<std::string>& fuelNames,
+                   std::string outcome);
 
     // The outcome of the last readout kept.
     const StoredReadout& stored() const { return stored_; }

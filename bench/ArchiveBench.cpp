@@ -157,7 +157,7 @@ struct WindowRig {
     OvenaForms forms{ui, shell, store};
 
     TFormArchive window() {
-        return TFormArchive(ui, store, forms.FormMain,
+        return TFormArchive(ui, store, forms.FormMain.session(),
                             [] { return archive::Archive::openFile(fullArchive(), false); });
     }
 };

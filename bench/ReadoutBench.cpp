@@ -8,6 +8,7 @@
 #include "ProcessMeasures.h"
 
 #include "support/FakeUi.h"
+#include "support/SilentProgress.h"
 #include "support/SimProcess.h"
 #include "support/TestEnvironment.h"
 
@@ -28,16 +29,6 @@ namespace ovena::bench {
 namespace {
 
 constexpr int Baud = 9600;
-
-class SilentProgress : public ProgressDialog {
-public:
-    void StartProgress(const std::string&, bool) override {}
-    void ShowStatus(const std::string&) override {}
-    void SetProgress(int) override {}
-    void SetProgressMax(int) override {}
-    bool Cancelled() const override { return false; }
-    void Close() override {}
-};
 
 // What crossed the line, counted from the exchange's monitor log: "<" lines are the commands
 // with their carriage return, ">" lines the replies without theirs.
@@ -60,7 +51,7 @@ public:
     void RecordRead(std::span<const std::string> lines) override {
         recorder_.addRecord({lines.begin(), lines.end()});
     }
-    std::string ReadoutEnded(const InstrumentData& data, ReadoutEnd end) override {
+    Outcome ReadoutEnded(const InstrumentData& data, ReadoutEnd end) override {
         return recorder_.finish(data.InstrumentSerial, data.FuelNamesRead(),
                                 std::string(ReadoutEndText(end)));
     }
@@ -99,15 +90,15 @@ void readout(benchmark::State& state, int port, int records, bool paced, bool ar
     test::FakeUi ui;
     TFormKomm komm(ui);
     komm.Visible = true; // keeps the monitor log that counts the bytes
-    SilentProgress progress;
+    test::SilentProgress progress;
     InstrumentData data;
     bool tableBuilt = false;
     ProcedureHost host{ui,
                        komm,
                        progress,
                        data,
-                       [&komm, port] { komm.Port = port; },
-                       [] { return false; },
+                       [port] { return port; },
+                       [] { return InstrumentGeneration::First; },
                        [&tableBuilt] { tableBuilt = true; },
                        [](const std::vector<std::string>&, const std::string&) {}};
     std::optional<ArchiveRecorder> recorder;

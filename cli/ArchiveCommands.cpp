@@ -10,6 +10,8 @@
 #include "archive/Sync.h"
 #include "archive/Workstation.h"
 #include "platform/Cp1252.h"
+#include "session/Session.h"
+#include "session/Settings.h"
 #include "table/TableBuilder.h"
 
 #include <CLI/CLI.hpp>
@@ -142,7 +144,7 @@ struct ListRequest {
 
 int runList(const ListRequest& r) {
     const archive::RecordFilter filter = r.filters.filter();
-    const SettingsStore store = loadSettingsStore();
+    const SettingsStore store = loadSettings("ovena-cli");
     Archive archive = r.source.open(store);
     const auto records = archive.listRecords(filter, {archive::RecordColumn::MeasuredAt, false});
     std::cout << "Instrument\tCustomer\tDate\tLines\n";
@@ -191,13 +193,12 @@ int runExport(const ExportRequest& r) {
 }
 
 int runSync(const Source& source) {
-    const SettingsStore store = loadSettingsStore();
+    const SettingsStore store = loadSettings("ovena-cli");
     const std::string conninfo = source.serverConninfo(store);
     // The workstation's own archive is made on first use; a file named on the command line must
     // be there, or a mistyped path would sync an empty archive and report success.
-    Archive local = Archive::openFile(source.file(), source.archiveFile.empty());
-    Archive server = Archive::openServer(conninfo);
-    const archive::SyncResult result = archive::pushToServer(local, server);
+    const archive::SyncResult result =
+        syncArchive(source.file(), source.archiveFile.empty(), conninfo);
     std::cerr << "ovena-cli archive sync: " << result.text() << '\n';
     return Success;
 }

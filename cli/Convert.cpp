@@ -7,10 +7,9 @@
 #include "export/EC_SGrid.h"
 #include "export/ExportError.h"
 
-#include "platform/ConfigPaths.h"
 #include "platform/Cp1252.h"
-#include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "session/Settings.h"
 
 #include <CLI/CLI.hpp>
 
@@ -176,11 +175,7 @@ int runConvert(const ConvertRequest& r) {
         std::cerr << "ovena-cli convert: " << r.input << ": " << e.what() << '\n';
         return ExportFailed;
     }
-    SettingsStore settings(settingsFile());
-    std::string warning;
-    settings.load(&warning);
-    if (!warning.empty())
-        std::cerr << "ovena-cli: " << warning << '\n';
+    SettingsStore settings = loadSettings("ovena-cli");
     TerminalUi ui;
     ui.saveFileName = r.output;
     GioShell shell;

@@ -26,8 +26,8 @@ namespace ovena::cli {
 namespace {
 
 // The status of a procedure that has run: the communication error or success.
-int procedureStatus(const InstrumentSession& session) {
-    return session.komm.CommError ? CommunicationError : Success;
+int procedureStatus(const InstrumentTerminal& terminal) {
+    return terminal.komm.CommError ? CommunicationError : Success;
 }
 
 struct ReadoutRequest {
@@ -40,37 +40,37 @@ int runReadout(const ReadoutRequest& r) {
         std::cerr << "ovena-cli readout: " << problem << '\n';
         return UsageError;
     }
-    InstrumentSession session(r.archiveFile);
-    session.prepare(r.table);
+    InstrumentTerminal terminal(r.archiveFile);
+    terminal.prepare(r.table);
     if (r.table.settings.trace)
-        session.traceExchange();
+        terminal.traceExchange();
+    Session& session = terminal.session;
     try {
-        ClearTable(session.grid);
-        ReadInstrument(session.host);
+        session.ReadInstrument();
     } catch (const std::exception& e) {
         std::cerr << "ovena-cli readout: " << cp1252ToUtf8(e.what()) << '\n';
         return ExportFailed;
     }
-    if (const auto& stored = session.archive.stored)
+    if (const auto& stored = session.Stored)
         std::cerr << "ovena-cli readout: " << stored->records << " records archived ("
-                  << stored->newRecords << " new) in " << session.archive.file() << '\n';
-    if (!session.exported)
-        return procedureStatus(session);
-    if (!*session.exported)
+                  << stored->newRecords << " new) in " << session.ArchiveFile() << '\n';
+    if (!session.Exported)
+        return procedureStatus(terminal);
+    if (!*session.Exported)
         return ExportFailed;
     if (r.table.type() != TExportType::xClipboard)
-        std::cerr << "ovena-cli readout: " << session.grid.RowCount() - 1 << " rows exported to "
+        std::cerr << "ovena-cli readout: " << terminal.grid.RowCount() - 1 << " rows exported to "
                   << r.table.output << '\n';
     return Success;
 }
 
 int runInfo(const SettingsFlags& flags) {
-    InstrumentSession session;
-    flags.apply(session.settings);
+    InstrumentTerminal terminal;
+    flags.apply(terminal.settings);
     if (flags.trace)
-        session.traceExchange();
-    ShowInstrumentInfo(session.host);
-    return procedureStatus(session);
+        terminal.traceExchange();
+    terminal.session.ShowInstrumentInfo();
+    return procedureStatus(terminal);
 }
 
 int runClear(const SettingsFlags& flags, bool yes) {
@@ -79,13 +79,13 @@ int runClear(const SettingsFlags& flags, bool yes) {
                      "on; give --yes to clear without asking\n";
         return UsageError;
     }
-    InstrumentSession session;
-    flags.apply(session.settings);
+    InstrumentTerminal terminal;
+    flags.apply(terminal.settings);
     if (flags.trace)
-        session.traceExchange();
-    session.ui.assumeYes = yes;
-    ClearInstrumentMemory(session.host);
-    return session.ui.declined ? Declined : procedureStatus(session);
+        terminal.traceExchange();
+    terminal.ui.assumeYes = yes;
+    terminal.session.ClearInstrumentMemory();
+    return terminal.ui.declined ? Declined : procedureStatus(terminal);
 }
 
 std::string fileName(const std::string& path) {

@@ -1,10 +1,8 @@
 #include "cli/InstrumentSession.h"
 
 #include "export/EC_Choice.h"
-#include "link/Tools.h"
-#include "platform/ConfigPaths.h"
 #include "platform/Cp1252.h"
-#include "platform/PortMap.h"
+#include "session/Settings.h"
 #include "table/SettingsPersistence.h"
 
 #include <algorithm>
@@ -55,15 +53,6 @@ std::string visibleText(const std::string& bytes) {
 
 } // namespace
 
-SettingsStore loadSettingsStore() {
-    SettingsStore store(settingsFile());
-    std::string warning;
-    store.load(&warning);
-    if (!warning.empty())
-        std::cerr << "ovena-cli: " << warning << '\n';
-    return store;
-}
-
 ModalResult InstrumentUi::messageBox(const std::string& caption, const std::string& text,
                                      MessageIcon icon, const std::vector<MessageButton>& buttons) {
     // The window's message names the port only; on the terminal the reason and what to do
@@ -102,7 +91,7 @@ ModalResult InstrumentUi::showModal(Form& form) {
 }
 
 ExportSession::ExportSession()
-    : store(loadSettingsStore()), services{ui, shell, store, localeSettings(store)},
+    : store(loadSettings("ovena-cli")), services{ui, shell, store, localeSettings(store)},
       mainExport(services, nullptr, grid) {
     WindowPlacement placement;
     ReadStoredSettings(store, settings, placement);
@@ -115,47 +104,21 @@ void ExportSession::prepare(const TableExportFlags& flags) {
     ui.saveFileName = flags.output;
 }
 
-ArchiveSink::ArchiveSink(std::string archiveFile, const SettingsStore& store, const TFormKomm& komm)
-    : file_(archiveFile.empty() ? archive::defaultArchiveFile() : std::move(archiveFile)),
-      komm_(komm), recorder_(file_, archive::readArchiveSettings(store).workstation) {}
-
-void ArchiveSink::ReadoutStarted() {
-    stored.reset();
-    recorder_.start("COM" + std::to_string(komm_.Port) + " " + deviceForPort(komm_.Port));
-}
-
-void ArchiveSink::RecordRead(std::span<const std::string> lines) {
-    recorder_.addRecord({lines.begin(), lines.end()});
-}
-
-std::string ArchiveSink::ReadoutEnded(const InstrumentData& data, ReadoutEnd end) {
-    std::string reason = recorder_.finish(data.InstrumentSerial, data.FuelNamesRead(),
-                                          std::string(ReadoutEndText(end)));
-    if (reason.empty())
-        stored = recorder_.stored();
-    return reason;
-}
-
-InstrumentSession::InstrumentSession(const std::string& archiveFile)
-    : komm(ui), progress(std::cerr, isatty(STDERR_FILENO) != 0), archive(archiveFile, store, komm),
-      host{ui,
-           komm,
-           progress,
-           data,
-           [this] { selectPort(); },
-           [this] { return settings.cbsvers.Checked; },
-           [this] { exported = mainExport.BuildTable(data, settings); },
-           [](const std::vector<std::string>& lines, const std::string&) {
-               // Top to bottom as the info box shows them: the last line first.
-               for (auto line = lines.rbegin(); line != lines.rend(); ++line)
-                   std::cout << cp1252ToUtf8(*line) << '\n';
-               std::cout << std::flush;
-           },
-           &archive} {
+InstrumentTerminal::InstrumentTerminal(const std::string& archiveFile)
+    : komm(ui), progress(std::cerr, isatty(STDERR_FILENO) != 0),
+      session(ui, store, settings, komm, progress, mainExport,
+              {[this] { return chosenPort(); },
+               [](const std::vector<std::string>& lines, const std::string&) {
+                   // Top to bottom as the info box shows them: the last line first.
+                   for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+                       std::cout << cp1252ToUtf8(*line) << '\n';
+                   std::cout << std::flush;
+               }},
+              {.ArchiveFile = archiveFile, .SyncAfterReadout = false}) {
     ui.port = &komm.Serial;
 }
 
-void InstrumentSession::traceExchange() {
+void InstrumentTerminal::traceExchange() {
     const auto start = std::chrono::steady_clock::now();
     komm.Trace = [start](const std::string& line) {
         const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
@@ -166,13 +129,8 @@ void InstrumentSession::traceExchange() {
 
 // The port stored by the window (GroupBox2_Tag) or given on the command line; a store that
 // never had one uses port 1, as the window does when no port button is selected.
-void InstrumentSession::selectPort() {
-    const int port = settings.GroupBox2.Tag == 0 ? 1 : settings.GroupBox2.Tag;
-    if (port < 1 || port > 99) {
-        ErrorBox(ui, "Comport not available");
-        return;
-    }
-    komm.Port = port;
+int InstrumentTerminal::chosenPort() const {
+    return settings.GroupBox2.Tag == 0 ? 1 : settings.GroupBox2.Tag;
 }
 
 } // namespace ovena::cli

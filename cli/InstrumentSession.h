@@ -4,19 +4,15 @@
 #include "cli/TerminalProgress.h"
 #include "cli/TerminalUi.h"
 
-#include "archive/Workstation.h"
 #include "export/EC_Main.h"
 #include "link/komm.h"
 #include "platform/SettingsStore.h"
 #include "platform/Shell.h"
-#include "procedures/InstrumentData.h"
 #include "procedures/MainExport.h"
-#include "procedures/Procedures.h"
-#include "procedures/ReadoutSink.h"
+#include "session/Session.h"
 #include "table/OutputSettings.h"
 
 #include <optional>
-#include <span>
 #include <string>
 
 namespace ovena::cli {
@@ -37,9 +33,6 @@ public:
     ModalResult showModal(Form& form) override;
 };
 
-// The settings store the window saves, read (a warning for lines it cannot read goes to stderr).
-SettingsStore loadSettingsStore();
-
 // The main window's table export without a window: the stored settings (read, never saved,
 // changed for one run by the command line's flags), the terminal, and the table with its export
 // configured as the window's.
@@ -59,46 +52,23 @@ public:
     MainExport mainExport;
 };
 
-// Keeps the records of a readout in the workstation's archive as the readout reads them.
-class ArchiveSink : public ReadoutSink {
-public:
-    ArchiveSink(std::string archiveFile, const SettingsStore& store, const TFormKomm& komm);
-
-    void ReadoutStarted() override;
-    void RecordRead(std::span<const std::string> lines) override;
-    std::string ReadoutEnded(const InstrumentData& data, ReadoutEnd end) override;
-
-    const std::string& file() const { return file_; }
-    // The readout kept, once it is.
-    std::optional<archive::StoredReadout> stored;
-
-private:
-    std::string file_;
-    const TFormKomm& komm_;
-    archive::ReadoutRecorder recorder_;
-};
-
-// What the main window holds for its procedures, without a window: the command exchange, the
-// readout data and the archive the readout's records go to.
-class InstrumentSession : public ExportSession {
+// The instrument session on the terminal: the command exchange on real ticks, a progress bar
+// on stderr when that is a terminal, the port the settings hold (or the command line gives)
+// and the info box's lines on stdout.
+class InstrumentTerminal : public ExportSession {
 public:
     // `archiveFile` replaces the workstation's archive file for this run.
-    explicit InstrumentSession(const std::string& archiveFile = {});
+    explicit InstrumentTerminal(const std::string& archiveFile = {});
 
     TFormKomm komm;
     TerminalProgress progress;
-    InstrumentData data;
-    ArchiveSink archive;
-    ProcedureHost host;
-
-    // The outcome of the export that ends a readout; none when no table was built.
-    std::optional<bool> exported;
+    Session session;
 
     // Shows every command and reply of the exchange on stderr.
     void traceExchange();
 
 private:
-    void selectPort();
+    int chosenPort() const;
 };
 
 } // namespace ovena::cli

@@ -200,7 +200,6 @@ public:
     NotifyEvent OnBeginExport;      // the writer exists, the rows follow
     NotifyEvent OnExportFinished;   // the export succeeded
     NotifyEvent OnExportFailed;     // any export that did not succeed
-    NotifyEvent OnPrintFailed;      // kept with the settings; no format prints
     WriteFooterEvent OnWriteFooter; // the footer may still be changed
 
     // Call once the settings are in place: the choice dialog then preselects ExportType.

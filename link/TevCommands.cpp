@@ -5,8 +5,8 @@
 
 namespace ovena {
 
-std::string serviceCommand(bool secondGeneration) {
-    return std::string(secondGeneration ? CmdService2 : CmdService1);
+std::string serviceCommand(InstrumentGeneration generation) {
+    return std::string(generation == InstrumentGeneration::Second ? CmdService2 : CmdService1);
 }
 
 std::string fuelNameCommand(int i) {

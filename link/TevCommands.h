@@ -45,7 +45,13 @@ inline constexpr int UsedRecordsItem = 2;
 inline constexpr int RecordsToReadItem = 3;
 inline constexpr int MeasurementRecordsItem = 4;
 
-std::string serviceCommand(bool secondGeneration);
+// The instrument generation, which decides the service command.
+enum class InstrumentGeneration {
+    First,  // CmdService1
+    Second, // CmdService2: the instruments of version 2.x and 3.x
+};
+
+std::string serviceCommand(InstrumentGeneration generation);
 // "R401" and i in two digits: fuelNameCommand(7) is "R40107".
 std::string fuelNameCommand(int i);
 // "R302" and j in three digits: recordCommand(12) is "R302012".

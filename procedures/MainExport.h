@@ -28,6 +28,9 @@ public:
     // (records kept in the measurement archive).
     bool ExportRecords(std::span<const TableRecord> records, OutputSettings& settings);
 
+    // The table the export writes.
+    StringGrid& Table() const { return grid_; }
+
 private:
     StringGrid& grid_;
 };

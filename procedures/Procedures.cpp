@@ -42,7 +42,7 @@ bool EnterServiceMode(ProcedureHost& host) {
     host.komm.OpenPort();
     host.komm.InitPort();
     host.komm.SendCommand(std::string(CmdWakeUp)); // its outcome does not matter
-    host.komm.SendCommand(serviceCommand(host.NewGeneration()));
+    host.komm.SendCommand(serviceCommand(host.Generation()));
     return !host.komm.CommError;
 }
 
@@ -161,6 +161,14 @@ std::optional<std::vector<std::string>> ReadInfoLines(ProcedureHost& host) {
 
 } // namespace
 
+void UsePort(UiServices& ui, TFormKomm& komm, int port) {
+    if (port < 1 || port > MaxPort) {
+        ErrorBox(ui, "Comport not available");
+        return;
+    }
+    komm.Port = port;
+}
+
 std::string PadCounter(std::string text) {
     if (text.size() == 2)
         text.insert(0, "0");
@@ -174,7 +182,7 @@ void ReadInstrument(ProcedureHost& host) {
     {
         FinishingSteps finish(host, true);
         // The port number is taken before the dialog opens, so a bad number is reported first.
-        host.SelectPort();
+        UsePort(host.ui, host.komm, host.Port());
         if (host.Archive)
             host.Archive->ReadoutStarted();
         host.progress.StartProgress("Read TEV 640 Database", true);
@@ -184,9 +192,9 @@ void ReadInstrument(ProcedureHost& host) {
     // The records are kept before anything else can go wrong; a failure is told once and the
     // table is built all the same.
     if (host.Archive && end) {
-        const std::string reason = host.Archive->ReadoutEnded(host.data, *end);
-        if (!reason.empty())
-            ErrorBox(host.ui, ArchiveFailedText + reason);
+        const Outcome kept = host.Archive->ReadoutEnded(host.data, *end);
+        if (!kept)
+            ErrorBox(host.ui, ArchiveFailedText + kept.Reason());
     }
     if (host.komm.CommError)
         ErrorBox(host.ui, CommunicationErrorText);
@@ -197,7 +205,7 @@ void ReadInstrument(ProcedureHost& host) {
 void ShowInstrumentInfo(ProcedureHost& host) {
     {
         FinishingSteps finish(host, false);
-        host.SelectPort();
+        UsePort(host.ui, host.komm, host.Port());
         if (auto lines = ReadInfoLines(host)) {
             host.ui.setCursor(CursorShape::Default);
             // The port stays open while the box is shown and is closed when it has closed.
@@ -213,7 +221,7 @@ void ClearInstrumentMemory(ProcedureHost& host) {
         return;
     {
         FinishingSteps finish(host, false);
-        host.SelectPort();
+        UsePort(host.ui, host.komm, host.Port());
         if (EnterServiceMode(host) && Send(host, std::string(CmdReadVersion)) &&
             Send(host, std::string(CmdEraseMemory)))
             Send(host, std::string(CmdEndService));

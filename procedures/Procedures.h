@@ -1,5 +1,6 @@
 #pragma once
 
+#include "link/TevCommands.h"
 #include "procedures/InstrumentData.h"
 #include "procedures/ProgressDialog.h"
 #include "procedures/ReadoutSink.h"
@@ -13,16 +14,16 @@ namespace ovena {
 class TFormKomm;
 class UiServices;
 
-// What the instrument procedures need of the main window that runs them.
+// What the instrument procedures need of the front end that runs them.
 struct ProcedureHost {
     UiServices& ui;
     TFormKomm& komm;
     ProgressDialog& progress;
     InstrumentData& data;
-    // Hands the port chosen on the configuration page to the command exchange.
-    std::function<void()> SelectPort;
-    // The instrument generation: true selects the newer service command.
-    std::function<bool()> NewGeneration;
+    // The number n of the port COMn the user chose; asked once as each procedure begins.
+    std::function<int()> Port;
+    // The instrument generation chosen, for the service command.
+    std::function<InstrumentGeneration()> Generation;
     // Turns the collected record lines into the table and starts the export.
     std::function<void()> BuildTable;
     // Shows the info box with these lines (the last line on top) modally; returns when closed.
@@ -42,6 +43,11 @@ void ShowInstrumentInfo(ProcedureHost& host);
 
 // Erases the instrument's measurement memory after the user confirmed it.
 void ClearInstrumentMemory(ProcedureHost& host);
+
+// Hands COM`port` to the command exchange. A number outside 1 to MaxPort is refused with
+// "Comport not available" and the exchange keeps the port it had.
+void UsePort(UiServices& ui, TFormKomm& komm, int port);
+inline constexpr int MaxPort = 99;
 
 // Pads a record counter to three digits: "5" -> "005", "12" -> "012", "" -> "00"; longer texts
 // stay as they are.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Outcome.h"
+
 #include <span>
 #include <string>
 #include <string_view>
@@ -41,9 +43,9 @@ public:
     // brought the end mark (no such record).
     virtual void RecordRead(std::span<const std::string> lines) = 0;
     // The record phase is over and the port closed; `data` holds the serial number and the fuel
-    // names. Runs before the table is built. Answers why the records could not be kept, or
-    // nothing when they were.
-    virtual std::string ReadoutEnded(const InstrumentData& data, ReadoutEnd end) = 0;
+    // names. Runs before the table is built. Answers whether the records were kept, or why not
+    // (Windows-1252).
+    virtual Outcome ReadoutEnded(const InstrumentData& data, ReadoutEnd end) = 0;
 };
 
 } // namespace ovena

@@ -199,6 +199,13 @@ ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
     QObject::connect(sync_, &QPushButton::clicked, sync_, [this] { form_.SyncClick(); });
     syncStatus_ = new QLabel(window);
     syncStatus_->setObjectName(QStringLiteral("LbSync"));
+    // What failed, on a line of its own under the count, shown only while there is something
+    // to tell.
+    message_ = new QLabel(window);
+    message_->setObjectName(QStringLiteral("LbMessage"));
+    message_->setWordWrap(true);
+    message_->setTextFormat(Qt::PlainText);
+    message_->setStyleSheet(QStringLiteral("color: #a00000"));
 
     auto* countLine = new QHBoxLayout;
     countLine->addWidget(count_, 1);
@@ -255,6 +262,7 @@ ArchiveView::ArchiveView(TFormArchive& form, QtUiServices&)
     auto* layout = new QVBoxLayout(window);
     layout->addLayout(filters);
     layout->addLayout(countLine);
+    layout->addWidget(message_);
     layout->addWidget(splitter, 1);
     form.ChartWriter = [this](const std::string& path) { return writeChart(path); };
 
@@ -453,6 +461,8 @@ void ArchiveView::refresh() {
         fuel_->setCurrentIndex(index < 0 ? 0 : index);
     }
     count_->setText(qtText(form_.CountText));
+    message_->setText(qtText(form_.Message));
+    message_->setVisible(!form_.Message.empty());
     export_->setEnabled(form_.ExportAllowed());
     for (QWidget* serverPart : {static_cast<QWidget*>(source_), static_cast<QWidget*>(sync_),
                                 static_cast<QWidget*>(syncStatus_)})

@@ -78,6 +78,7 @@ private:
     QComboBox* source_ = nullptr;
     QPushButton* sync_ = nullptr;
     QLabel* syncStatus_ = nullptr;
+    QLabel* message_ = nullptr;
     int tableVersion_ = -1;
     int rowsVersion_ = -1;
     int pagesVersion_ = -1;

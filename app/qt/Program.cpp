@@ -5,12 +5,10 @@
 #include "app/mstart.h"
 #include "app/qt/ApplicationViews.h"
 #include "app/qt/QtUiServices.h"
-#include "platform/ConfigPaths.h"
-#include "platform/SettingsStore.h"
 #include "platform/Shell.h"
+#include "session/Settings.h"
 
 #include <QApplication>
-#include <iostream>
 
 namespace ovena {
 
@@ -26,11 +24,7 @@ int runProgram(int argc, char** argv, const ProgramAdditions& additions) {
         return 0;
     ui.setApplicationTitle("TEV OVENA");
 
-    SettingsStore store(settingsFile());
-    std::string warning;
-    store.load(&warning);
-    if (!warning.empty())
-        std::cerr << "ovena: " << warning << '\n';
+    SettingsStore store = loadSettings("ovena");
     GioShell shell;
     registerApplicationViews(ui);
 

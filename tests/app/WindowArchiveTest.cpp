@@ -10,6 +10,7 @@
 #include "export/EC_Choice.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
+#include "support/ChoiceDialog.h"
 #include "support/FakeUi.h"
 #include "support/PostgresServer.h"
 #include "support/PseudoPorts.h"
@@ -48,14 +49,8 @@ protected:
     void readInto(const std::string& file) {
         ui.saveDialogAnswers.push_back(file);
         ui.onShowModal = [](Form& form) {
-            auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
-            auto& items = dialog.ExportTypeComboBox.Items;
-            const auto found = std::find(items.begin(), items.end(), "Comma-Delimited Text (CSV)");
-            dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - items.begin());
-            dialog.ExportTypeComboBoxChange();
-            dialog.FileRadioButtonClick();
-            dialog.OKBtnClick();
-            return dialog.Result;
+            return chooseFileExport(dynamic_cast<TExportChoiceForm&>(form),
+                                    "Comma-Delimited Text (CSV)");
         };
         forms->FormMain.BtExecuteExportClick();
     }
@@ -63,7 +58,7 @@ protected:
     const std::string& status() { return forms->FormMain.ArchiveStatus.Caption; }
     // Waits for the company server's sync to end, as an idle window does.
     void awaitSync() {
-        EXPECT_TRUE(ui.serviceUntil([&] { return !forms->FormMain.Sync.Running(); }));
+        EXPECT_TRUE(ui.serviceUntil([&] { return !forms->FormMain.session().Sync().Running(); }));
     }
 
     PseudoPorts ports{};
@@ -110,6 +105,30 @@ TEST_F(WindowArchive, AnArchiveThatCannotBeWrittenIsToldOnceAndTheExportGoesOn) 
     EXPECT_TRUE(forms->FormMain.BtExecuteExport.Enabled);
 }
 
+// The archive window follows the session: a readout's records show at its end, and an archive
+// that cannot be opened is told in the window's message line, the count line staying empty.
+TEST_F(WindowArchive, TheArchiveWindowShowsEachReadoutsRecordsAtItsEnd) {
+    showWindow();
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    EXPECT_EQ(archiveWindow.CountText, "0 measurements of 0 customers");
+    readInto(sandboxFolder() + "/readout.csv");
+    EXPECT_EQ(archiveWindow.CountText, "2 measurements of 2 customers");
+    EXPECT_EQ(archiveWindow.Message, "");
+    EXPECT_TRUE(archiveWindow.ExportAllowed());
+}
+
+TEST_F(WindowArchive, AnArchiveThatCannotBeOpenedIsToldInTheMessageLine) {
+    fs::create_directories(archive::defaultArchiveFile());
+    showWindow();
+    TFormArchive& archiveWindow = forms->FormArchive;
+    archiveWindow.Open();
+    EXPECT_THAT(archiveWindow.Message, HasSubstr(archive::defaultArchiveFile()));
+    EXPECT_EQ(archiveWindow.CountText, "");
+    EXPECT_FALSE(archiveWindow.ExportAllowed());
+    EXPECT_THAT(ui.boxes, IsEmpty());
+}
+
 TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     PostgresServer server;
     if (!server.running())
@@ -146,7 +165,7 @@ TEST_F(WindowArchive, OneSyncRunsAtATimeAndAReadoutMeanwhileIsSentAfterIt) {
     ASSERT_TRUE(archiveWindow.SyncAllowed());
 
     archiveWindow.SyncClick();
-    EXPECT_TRUE(forms->FormMain.Sync.Running());
+    EXPECT_TRUE(forms->FormMain.session().Sync().Running());
     EXPECT_FALSE(archiveWindow.SyncAllowed());
     EXPECT_EQ(archiveWindow.SyncStatus, "Connecting to the company server...");
     archiveWindow.SyncClick();
@@ -178,11 +197,11 @@ TEST_P(SilentServerWindow, TheSyncEndsWhileTheWindowStaysUsableAndClosable) {
                       forwarder.hostAndPort() + " dbname=ovena user=ovena");
     showWindow();
     TFormMain& main = forms->FormMain;
-    main.Sync.Waits.connect = std::chrono::milliseconds(1500);
+    main.session().Sync().Waits.connect = std::chrono::milliseconds(1500);
     readInto(sandboxFolder() + "/readout.csv");
     EXPECT_TRUE(fs::exists(sandboxFolder() + "/readout.csv")) << "the export did not wait";
-    ASSERT_TRUE(main.Sync.Running());
-    EXPECT_FALSE(main.Busy);
+    ASSERT_TRUE(main.session().Sync().Running());
+    EXPECT_FALSE(main.session().Busy());
     EXPECT_TRUE(main.btClose.Enabled);
     EXPECT_THAT(status(), HasSubstr("\nConnecting to the company server..."));
 

@@ -8,6 +8,7 @@
 #include "export/EC_Choice.h"
 #include "platform/LocaleSettings.h"
 #include "platform/Shell.h"
+#include "support/ChoiceDialog.h"
 #include "support/FakeUi.h"
 #include "support/PseudoPorts.h"
 #include "support/SimulatedInstrument.h"
@@ -62,13 +63,7 @@ protected:
             auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
             if (whileOpen)
                 whileOpen();
-            auto& items = dialog.ExportTypeComboBox.Items;
-            const auto found = std::find(items.begin(), items.end(), "Comma-Delimited Text (CSV)");
-            dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - items.begin());
-            dialog.ExportTypeComboBoxChange();
-            dialog.FileRadioButtonClick();
-            dialog.OKBtnClick();
-            return dialog.Result;
+            return chooseFileExport(dialog, "Comma-Delimited Text (CSV)");
         };
     }
 
@@ -91,7 +86,7 @@ TEST_F(WindowProcedures, ExecuteExportReadsTheInstrumentIntoTheChosenFile) {
 
     EXPECT_EQ(readFile(file), TwoRecordsCsv);
     EXPECT_EQ(forms->FormKomm.Port, TwoRecordsPort);
-    EXPECT_EQ(main().Readout.InstrumentSerial, "64012345");
+    EXPECT_EQ(main().session().Readout.InstrumentSerial, "64012345");
     EXPECT_FALSE(forms->FormMInfo.Visible);
     EXPECT_TRUE(ui.boxes.empty());
 }
@@ -102,7 +97,7 @@ TEST_F(WindowProcedures, WhileAProcedureRunsTheButtonsAreDisabledAndDoNothing) {
     bool busyDuringExport = false;
     bool disabledDuringExport = false;
     answerChoiceWithCsvFile([&] {
-        busyDuringExport = main().Busy;
+        busyDuringExport = main().session().Busy();
         disabledDuringExport = !anyButtonEnabled();
         main().BtInfoClick();
         main().BtExecuteExportClick();
@@ -122,7 +117,7 @@ TEST_F(WindowProcedures, WhileAProcedureRunsTheButtonsAreDisabledAndDoNothing) {
     const auto commands = sim.commands();
     EXPECT_EQ(std::count(commands.begin(), commands.end(), "SERVICE001"), 1)
         << "no second procedure started";
-    EXPECT_FALSE(main().Busy);
+    EXPECT_FALSE(main().session().Busy());
     EXPECT_TRUE(allButtonsEnabled());
 }
 
@@ -136,7 +131,7 @@ TEST_F(WindowProcedures, InfoShowsAFreshInfoBoxAndTheGenerationBoxPicksTheServic
         auto& box = dynamic_cast<TAboutBox&>(form);
         shown = &box;
         lines = box.ListBox.Items;
-        busyDuringInfo = main().Busy && !anyButtonEnabled();
+        busyDuringInfo = main().session().Busy() && !anyButtonEnabled();
         box.BitBtn1Click();
         return ModalResult::Ok;
     };

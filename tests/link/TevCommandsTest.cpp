@@ -12,8 +12,8 @@ TEST(TevCommands, NumberedCommandsCarryFixedWidthNumbers) {
     EXPECT_EQ(recordCommand(0), "R302000");
     EXPECT_EQ(recordCommand(12), "R302012");
     EXPECT_EQ(recordCommand(1234), "R3021234") << "never cut";
-    EXPECT_EQ(serviceCommand(false), "SERVICE001");
-    EXPECT_EQ(serviceCommand(true), "SERVICE002");
+    EXPECT_EQ(serviceCommand(InstrumentGeneration::First), "SERVICE001");
+    EXPECT_EQ(serviceCommand(InstrumentGeneration::Second), "SERVICE002");
 }
 
 TEST(TevCommands, ReplyItemsAndTheEndOfARecord) {

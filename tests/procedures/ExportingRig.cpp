@@ -1,6 +1,7 @@
 #include "ExportingRig.h"
 
 #include "export/EC_Choice.h"
+#include "support/ChoiceDialog.h"
 
 #include <algorithm>
 
@@ -13,12 +14,7 @@ void ExportingRig::chooseFile(const std::string& displayName) {
         auto& dialog = dynamic_cast<TExportChoiceForm&>(form);
         offered = dialog.ExportTypeComboBox.Items;
         preselected = offered.at(static_cast<std::size_t>(dialog.ExportTypeComboBox.ItemIndex));
-        const auto found = std::find(offered.begin(), offered.end(), displayName);
-        dialog.ExportTypeComboBox.ItemIndex = static_cast<int>(found - offered.begin());
-        dialog.ExportTypeComboBoxChange();
-        dialog.FileRadioButtonClick();
-        dialog.OKBtnClick();
-        return dialog.Result;
+        return chooseFileExport(dialog, displayName);
     };
 }
 

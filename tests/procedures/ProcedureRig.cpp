@@ -23,8 +23,11 @@ ProcedureRig::ProcedureRig(std::chrono::milliseconds tick)
                            komm,
                            progress,
                            data,
-                           [this] { komm.Port = port; },
-                           [this] { return newGeneration; },
+                           [this] { return port; },
+                           [this] {
+                               return newGeneration ? InstrumentGeneration::Second
+                                                    : InstrumentGeneration::First;
+                           },
                            [this] { ++buildTableCalls; },
                            [this](const std::vector<std::string>& lines,
                                   const std::string& caption) {

@@ -58,7 +58,7 @@ public:
     TFormKomm komm;
     RecordingProgress progress;
     InstrumentData data;
-    int port = Port;            // what SelectPort hands to the command exchange
+    int port = Port;            // the port chosen
     bool newGeneration = false; // the generation check box
     int buildTableCalls = 0;
     std::vector<std::string> infoLines;

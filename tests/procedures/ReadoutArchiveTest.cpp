@@ -29,11 +29,11 @@ public:
             joined += (joined.empty() ? "" : "|") + line;
         events.push_back("record " + joined);
     }
-    std::string ReadoutEnded(const InstrumentData& data, ReadoutEnd end) override {
+    Outcome ReadoutEnded(const InstrumentData& data, ReadoutEnd end) override {
         events.push_back("end " + std::string(ReadoutEndText(end)) + " " + data.InstrumentSerial +
                          " " + std::to_string(data.FuelCount));
         tablesBuiltBeforeTheEnd = buildTableCalls_;
-        return failure;
+        return failure.empty() ? Outcome() : Outcome::Failed(failure);
     }
 
 private:

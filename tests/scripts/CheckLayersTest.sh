@@ -18,7 +18,7 @@ fail() {
 # A copy of the source folders; plant FILE LINE adds LINE to FILE there, after putting back
 # the file planted before.
 mkdir "$work/tree"
-for folder in platform instrument archive link export table procedures app cli sim tests docs; do
+for folder in platform instrument archive link export table procedures session app cli sim tests docs; do
   cp -r "$source_dir/$folder" "$work/tree/"
 done
 planted=
@@ -54,6 +54,9 @@ refused platform/Cp1252.cpp '#include "link/komm.h"'
 refused link/komm.cpp '#include "export/ExportError.h"'
 refused table/TableBuilder.cpp '#include "procedures/Procedures.h"'
 refused procedures/Procedures.cpp '#include "cli/TerminalUi.h"'
+refused procedures/Procedures.cpp '#include "session/Session.h"'
+refused session/Session.cpp '#include "app/TDAMain.h"'
+refused session/Session.cpp '#include "cli/InstrumentSession.h"'
 refused sim/Simulator.cpp '#include "link/komm.h"'
 refused app/About.cpp '#include "qt/MainView.h"'
 refused app/About.cpp '#include "../app/qt/MainView.h"'
@@ -77,6 +80,8 @@ accepted app/qt/MainView.cpp '#include "app/TDAMain.h"'
 accepted cli/main.cpp '#include "archive/Archive.h"'
 accepted table/TableBuilder.cpp '#include "instrument/Visit.h"'
 accepted archive/Archive.cpp '#include "instrument/Fields.h"'
+accepted session/Session.cpp '#include "archive/Sync.h"'
+accepted app/FormArchive.cpp '#include "session/Session.h"'
 accepted app/qt/ArchiveView.cpp '#include <QtCharts/QChartView>'
 accepted export/XLSXExport.cpp '#include <xlsxwriter.h>'
 accepted archive/Archive.cpp '#include <sqlite3.h>'

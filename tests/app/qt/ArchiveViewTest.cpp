@@ -231,7 +231,11 @@ TEST_F(ArchiveViewTest, FiltersFindTheRightMeasurementsAsTheyAreTyped) {
 
     // A date still being typed says what it needs and shows nothing.
     filterBy("EdTo", QStringLiteral("x"));
-    EXPECT_THAT(count->text().toStdString(), testing::HasSubstr("YYYY-MM-DD"));
+    auto* message = window->findChild<QLabel*>(QStringLiteral("LbMessage"));
+    ASSERT_TRUE(message);
+    EXPECT_THAT(message->text().toStdString(), testing::HasSubstr("YYYY-MM-DD"));
+    EXPECT_TRUE(message->isVisible());
+    EXPECT_EQ(count->text(), QString());
     EXPECT_EQ(table->model()->rowCount(), 0);
     field("EdFrom")->clear();
     field("EdTo")->clear();
@@ -289,11 +293,10 @@ TEST_F(ArchiveViewTest, WithACompanyServerTheWindowSyncsAndShowsTheServersArchiv
     EXPECT_EQ(status->text(), QStringLiteral("Not synchronised with the server yet."));
 
     // While an instrument procedure runs, the sync waits.
-    forms->FormMain.Busy = true;
-    forms->FormArchive.changed();
-    EXPECT_FALSE(sync->isEnabled());
-    forms->FormMain.Busy = false;
-    forms->FormArchive.changed();
+    {
+        Session::BusyScope busy(forms->FormMain.session());
+        EXPECT_FALSE(sync->isEnabled());
+    }
 
     sync->click();
     EXPECT_EQ(status->text(), QStringLiteral("Connecting to the company server..."));
@@ -356,10 +359,13 @@ TEST_F(ArchiveViewTest, ASilentCompanyServerLeavesTheWindowLiveAndTheTypedTextKe
     EXPECT_GT(painted.paints, 0) << "the window drew while the server was awaited";
     EXPECT_EQ(field("EdCustomer")->text(), QStringLiteral("47"));
 
+    auto* message = window->findChild<QLabel*>(QStringLiteral("LbMessage"));
+    ASSERT_TRUE(message);
     EXPECT_TRUE(serviceUntil(
-        [&] { return count->text().contains(QStringLiteral("did not answer within 1.5 s")); },
+        [&] { return message->text().contains(QStringLiteral("did not answer within 1.5 s")); },
         std::chrono::seconds(20)))
-        << count->text().toStdString();
+        << message->text().toStdString();
+    EXPECT_EQ(count->text(), QString());
     EXPECT_EQ(field("EdCustomer")->text(), QStringLiteral("47"));
     EXPECT_EQ(forms->FormArchive.CustomerFilter, "47");
 
@@ -395,11 +401,10 @@ TEST_F(ArchiveViewTest, ASelectionExportsTheFileAReadoutOfTheSameRecordsGives) {
     ASSERT_TRUE(exportButton);
     EXPECT_TRUE(exportButton->isEnabled());
     // While an instrument procedure runs, the export waits.
-    forms->FormMain.Busy = true;
-    forms->FormArchive.changed();
-    EXPECT_FALSE(exportButton->isEnabled());
-    forms->FormMain.Busy = false;
-    forms->FormArchive.changed();
+    {
+        Session::BusyScope busy(forms->FormMain.session());
+        EXPECT_FALSE(exportButton->isEnabled());
+    }
 
     // The two records the simulator's readout of TwoRecordsMemory brings, chosen in the table.
     QItemSelection chosen;
