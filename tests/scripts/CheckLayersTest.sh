@@ -18,7 +18,7 @@ fail() {
 # A copy of the source folders; plant FILE LINE adds LINE to FILE there, after putting back
 # the file planted before.
 mkdir "$work/tree"
-for folder in platform link export table procedures app cli sim tests docs; do
+for folder in platform link export table assessment procedures app cli sim tests docs; do
   cp -r "$source_dir/$folder" "$work/tree/"
 done
 planted=
@@ -54,6 +54,8 @@ refused platform/Cp1252.cpp '#include "link/komm.h"'
 refused link/komm.cpp '#include "export/ExportError.h"'
 refused table/TableBuilder.cpp '#include "procedures/Procedures.h"'
 refused procedures/Procedures.cpp '#include "cli/TerminalUi.h"'
+refused table/TableBuilder.cpp '#include "assessment/Assessment.h"'
+refused assessment/Assessment.cpp '#include "procedures/Procedures.h"'
 refused sim/Simulator.cpp '#include "link/komm.h"'
 refused app/About.cpp '#include "qt/MainView.h"'
 refused app/About.cpp '#include "../app/qt/MainView.h"'
@@ -70,6 +72,8 @@ refused app/qt/MainView.cpp '#include <libpq-fe.h>'
 
 accepted table/TableBuilder.cpp '#include "link/komm.h"'
 accepted app/qt/MainView.cpp '#include "app/TDAMain.h"'
+accepted assessment/Assessment.cpp '#include "table/TableBuilder.h"'
+accepted procedures/Procedures.cpp '#include "assessment/Assessment.h"'
 accepted cli/main.cpp '#include "archive/Archive.h"'
 accepted app/qt/ArchiveView.cpp '#include <QtCharts/QChartView>'
 accepted export/XLSXExport.cpp '#include <xlsxwriter.h>'
