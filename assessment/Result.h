@@ -22,8 +22,8 @@ enum class NotJudgedReason {
     None,
     PowerUnknown,            // no (or no positive) nominal power
     KindUnknown,             // generator or burner kind missing
-    InstallationDateUnknown, //
-    FuelUnknown,             //
+    InstallationDateUnknown,
+    FuelUnknown,
     FewerThanThreeTests,     // tests begun but not three, or fewer than three soot readings
     FuelNotCovered,          // the rule has no limit for this fuel (or kind and fuel)
     LimitNotSet,             // a figure the law leaves to a setting has not been set

@@ -16,7 +16,7 @@ namespace ovena::assessment {
 // generator decides.
 enum class EfficiencyClass {
     HotWater, // standard, low-temperature and condensing boilers
-    Standard, //
+    Standard,
     LowTemperature,
     GasCondensing, // condensing boilers fired with gas
     WarmAir,
