@@ -1,6 +1,6 @@
 #include "assessment/Germany.h"
 
-#include "assessment/ValueSelection.h"
+#include "assessment/Judging.h"
 
 namespace ovena::assessment {
 
@@ -10,17 +10,9 @@ namespace {
 
 // The step the instrument prints the flue-gas loss in.
 constexpr Decimal lossPrinted = 0.1_dec;
-constexpr int sootReadingsRequired = 3; // Anlage 2 Nr. 3.2: three single measurements
 
 std::optional<Decimal> flueGasLoss(const Sample& line) {
     return line.flueGasLoss;
-}
-
-CriterionResult notJudged(Criterion criterion, NotJudgedReason reason) {
-    CriterionResult result;
-    result.criterion = criterion;
-    result.reason = reason;
-    return result;
 }
 
 CriterionResult exempt(Criterion criterion, std::string_view source) {
@@ -42,29 +34,23 @@ CriterionResult judgeLoss(const VisitReadings& visit, const GeneratorFacts& gene
         return notJudged(criterion, NotJudgedReason::KindUnknown);
     if (*generator.kind == GeneratorKind::Condensing)
         return exempt(criterion, rules.condensingExemptionSource);
-    if (!generator.nominalPower)
+    const std::optional<Decimal> power = knownPower(generator);
+    if (!power)
         return notJudged(criterion, NotJudgedReason::PowerUnknown);
-    const Decimal power = *generator.nominalPower;
-    if (power < rules.lossMinimumPower)
+    if (*power < rules.lossMinimumPower)
         return exempt(criterion, rules.flueGasLossSource);
     if (!rules.flueGasLossUncertainty)
         return notJudged(criterion, NotJudgedReason::LimitNotSet);
     Decimal limit;
     for (const LossBand& band : rules.flueGasLoss)
-        if (!band.through || power <= *band.through) {
+        if (!band.through || *power <= *band.through) {
             limit = band.limit;
             break;
         }
     if (*generator.kind == GeneratorKind::Standard && generator.standardBoilerByDesign)
         limit = limit + rules.standardBoilerRelief;
-    const Selection selection = selectValue(visit, flueGasLoss, germanLossResolution, lossPrinted);
-    if (!selection.value)
-        return notJudged(criterion, selection.reason);
-    CriterionResult result;
-    result.criterion = criterion;
-    result.limitSource = rules.flueGasLossSource;
-    compare(result, selection, -*rules.flueGasLossUncertainty, limit, false);
-    return result;
+    return compare(criterion, selectValue(visit, flueGasLoss, germanLossResolution, lossPrinted),
+                   -*rules.flueGasLossUncertainty, limit, false, rules.flueGasLossSource);
 }
 
 CriterionResult judgeSoot(const VisitReadings& visit, const GeneratorFacts& generator,
@@ -72,20 +58,22 @@ CriterionResult judgeSoot(const VisitReadings& visit, const GeneratorFacts& gene
     constexpr Criterion criterion = Criterion::SootNumber;
     if (!generator.burner)
         return notJudged(criterion, NotJudgedReason::KindUnknown);
+    const std::optional<Decimal> power = knownPower(generator);
+    const std::optional<std::chrono::year_month_day> installed = knownInstallation(generator);
     const SootRow* row = nullptr;
     for (const SootRow& candidate : rules.soot) {
         if (candidate.burner != *generator.burner)
             continue;
         if (candidate.powerThrough) {
-            if (!generator.nominalPower)
+            if (!power)
                 return notJudged(criterion, NotJudgedReason::PowerUnknown);
-            if (*generator.nominalPower > *candidate.powerThrough)
+            if (*power > *candidate.powerThrough)
                 continue;
         }
         if (candidate.installedThrough) {
-            if (!generator.installed || !generator.installed->ok())
+            if (!installed)
                 return notJudged(criterion, NotJudgedReason::InstallationDateUnknown);
-            if (*generator.installed > *candidate.installedThrough)
+            if (*installed > *candidate.installedThrough)
                 continue;
         }
         row = &candidate;
@@ -93,17 +81,8 @@ CriterionResult judgeSoot(const VisitReadings& visit, const GeneratorFacts& gene
     }
     if (!row) // a gas burner on oil
         return notJudged(criterion, NotJudgedReason::FuelNotCovered);
-    const SootReadings readings = sootReadings(visit);
-    if (readings.count < sootReadingsRequired)
-        return notJudged(criterion, readings.count == 0 ? NotJudgedReason::NotMeasured
-                                                        : NotJudgedReason::FewerThanThreeTests);
-    Selection selection;
-    selection.value = roundedQuotient(readings.sum, readings.count, germanSootResolution);
-    CriterionResult result;
-    result.criterion = criterion;
-    result.limitSource = row->source;
-    compare(result, selection, {}, row->limit, false);
-    return result;
+    return compare(criterion, sootMean(visit, germanSootResolution), {}, row->limit, false,
+                   row->source);
 }
 
 // Met when no filter of the visit shows oil derivatives; the value is the number of lines
@@ -125,11 +104,7 @@ CriterionResult judgeOilDerivatives(const VisitReadings& visit, const GermanRule
         return notJudged(Criterion::OilDerivatives, NotJudgedReason::NotMeasured);
     Selection selection;
     selection.value = Decimal{found * 1000};
-    CriterionResult result;
-    result.criterion = Criterion::OilDerivatives;
-    result.limitSource = rules.oilDerivativesSource;
-    compare(result, selection, {}, {}, false);
-    return result;
+    return compare(Criterion::OilDerivatives, selection, {}, {}, false, rules.oilDerivativesSource);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "assessment/Italy.h"
 
-#include "assessment/ValueSelection.h"
+#include "assessment/Judging.h"
 
 #include <algorithm>
 #include <cmath>
@@ -46,39 +46,21 @@ std::optional<Decimal> carbonMonoxideAirFree(const Sample& line) {
                            (oxygenInAir - *line.oxygen).thousandths, italianResolution);
 }
 
-CriterionResult notJudged(Criterion criterion, NotJudgedReason reason) {
-    CriterionResult result;
-    result.criterion = criterion;
-    result.reason = reason;
-    return result;
-}
-
 CriterionResult judgeEfficiency(const VisitReadings& visit, const GeneratorFacts& generator,
                                 const ItalianRules& rules) {
     const MinimumEfficiency minimum = minimumEfficiency(rules, generator);
     if (!minimum.limit)
         return notJudged(Criterion::MinimumEfficiency, minimum.reason);
-    const Selection selection =
-        selectValue(visit, efficiency, italianResolution, efficiencyPrinted);
-    if (!selection.value)
-        return notJudged(Criterion::MinimumEfficiency, selection.reason);
-    CriterionResult result;
-    result.criterion = Criterion::MinimumEfficiency;
-    result.limitSource = rules.minimumEfficiencySource;
-    compare(result, selection, rules.allowance, *minimum.limit, true);
-    return result;
+    return compare(Criterion::MinimumEfficiency,
+                   selectValue(visit, efficiency, italianResolution, efficiencyPrinted),
+                   rules.allowance, *minimum.limit, true, rules.minimumEfficiencySource);
 }
 
 CriterionResult judgeCarbonMonoxide(const VisitReadings& visit, const ItalianRules& rules) {
-    const Selection selection =
-        selectValue(visit, carbonMonoxideAirFree, italianResolution, carbonMonoxidePrinted);
-    if (!selection.value)
-        return notJudged(Criterion::CarbonMonoxideAirFree, selection.reason);
-    CriterionResult result;
-    result.criterion = Criterion::CarbonMonoxideAirFree;
-    result.limitSource = rules.carbonMonoxideSource;
-    compare(result, selection, {}, rules.carbonMonoxideLimit, false);
-    return result;
+    return compare(
+        Criterion::CarbonMonoxideAirFree,
+        selectValue(visit, carbonMonoxideAirFree, italianResolution, carbonMonoxidePrinted), {},
+        rules.carbonMonoxideLimit, false, rules.carbonMonoxideSource);
 }
 
 // The mean of the three readings of the soot line against the limit for the fuel.
@@ -90,18 +72,8 @@ CriterionResult judgeBacharach(const VisitReadings& visit, std::optional<Fuel> f
         *fuel == Fuel::GasOil ? rules.bacharachGasOil : rules.bacharachFuelOil;
     if (!limit)
         return notJudged(Criterion::BacharachIndex, NotJudgedReason::LimitNotSet);
-    const SootReadings readings = sootReadings(visit);
-    if (readings.count < 3)
-        return notJudged(Criterion::BacharachIndex, readings.count == 0
-                                                        ? NotJudgedReason::NotMeasured
-                                                        : NotJudgedReason::FewerThanThreeTests);
-    Selection selection;
-    selection.value = roundedQuotient(readings.sum, readings.count, italianResolution);
-    CriterionResult result;
-    result.criterion = Criterion::BacharachIndex;
-    result.limitSource = "company setting";
-    compare(result, selection, {}, *limit, false);
-    return result;
+    return compare(Criterion::BacharachIndex, sootMean(visit, italianResolution), {}, *limit, false,
+                   "company setting");
 }
 
 } // namespace
@@ -113,19 +85,21 @@ MinimumEfficiency minimumEfficiency(const ItalianRules& rules, const GeneratorFa
         return {std::nullopt, NotJudgedReason::FuelUnknown};
     if (*generator.fuel == Fuel::Solid)
         return {std::nullopt, NotJudgedReason::FuelNotCovered};
-    if (!generator.installed || !generator.installed->ok())
+    const std::optional<std::chrono::year_month_day> installed = knownInstallation(generator);
+    if (!installed)
         return {std::nullopt, NotJudgedReason::InstallationDateUnknown};
-    if (!generator.nominalPower || generator.nominalPower->thousandths <= 0)
+    const std::optional<Decimal> power = knownPower(generator);
+    if (!power)
         return {std::nullopt, NotJudgedReason::PowerUnknown};
     const auto row = std::ranges::find_if(rules.minimumEfficiency, [&](const EfficiencyRow& r) {
-        return matches(r.generators, *generator.kind, *generator.fuel) &&
-               r.from <= *generator.installed && *generator.installed <= r.through;
+        return matches(r.generators, *generator.kind, *generator.fuel) && r.from <= *installed &&
+               *installed <= r.through;
     });
     // Allegato B names condensing boilers of 1998 to 2005 only when fired with gas.
     if (row == rules.minimumEfficiency.end())
         return {std::nullopt, NotJudgedReason::FuelNotCovered};
-    const double power = toDouble(std::min(*generator.nominalPower, rules.powerCap));
-    return {nearestDecimal(toDouble(row->base) + toDouble(row->slope) * std::log10(power)),
+    const double capped = toDouble(std::min(*power, rules.powerCap));
+    return {nearestDecimal(toDouble(row->base) + toDouble(row->slope) * std::log10(capped)),
             NotJudgedReason::None};
 }
 

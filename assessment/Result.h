@@ -20,14 +20,14 @@ enum class Verdict { Met, NotMet, NotJudged, Exempt };
 
 enum class NotJudgedReason {
     None,
-    PowerUnknown,            // no (or no positive) nominal power
-    KindUnknown,             // generator or burner kind missing
+    PowerUnknown, // no (or no positive) nominal power
+    KindUnknown,  // generator or burner kind missing
     InstallationDateUnknown,
     FuelUnknown,
-    FewerThanThreeTests,     // tests begun but not three, or fewer than three soot readings
-    FuelNotCovered,          // the rule has no limit for this fuel (or kind and fuel)
-    LimitNotSet,             // a figure the law leaves to a setting has not been set
-    NotMeasured,             // the visit holds no value of the quantity
+    FewerThanThreeTests, // tests begun but not three, or fewer than three soot readings
+    FuelNotCovered,      // the rule has no limit for this fuel (or kind and fuel)
+    LimitNotSet,         // a figure the law leaves to a setting has not been set
+    NotMeasured,         // the visit holds no value of the quantity
 };
 
 // Where the value used comes from: the mean of the three tests, or the measurement line.

@@ -185,6 +185,9 @@ INSTANTIATE_TEST_SUITE_P(
         Missing{LossCriterion,
                 [](GeneratorFacts& g, Sample&, GermanSettings&) { g.nominalPower.reset(); },
                 Reason::PowerUnknown},
+        Missing{LossCriterion,
+                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.nominalPower = 0_dec; },
+                Reason::PowerUnknown},
         Missing{
             LossCriterion,
             [](GeneratorFacts&, Sample&, GermanSettings& s) { s.flueGasLossUncertainty.reset(); },

@@ -1,4 +1,4 @@
-#include "assessment/ValueSelection.h"
+#include "assessment/Judging.h"
 
 #include <cstdlib>
 
@@ -6,6 +6,8 @@ namespace ovena::assessment {
 
 namespace {
 
+// Three tests make a mean (UNI 10389-1), three readings a soot number (1. BImSchV Anlage 2
+// Nr. 3.2).
 constexpr int testsOfAMean = 3;
 
 std::optional<InstrumentMeanCheck> checkInstrumentMean(const VisitReadings& visit,
@@ -50,9 +52,13 @@ Selection selectValue(const VisitReadings& visit, Quantity quantity, Decimal res
     return selection;
 }
 
-SootReadings sootReadings(const VisitReadings& visit) {
+Selection sootMean(const VisitReadings& visit, Decimal resolution) {
+    struct Readings {
+        Decimal sum;
+        int count = 0;
+    };
     auto readingsOf = [](const Sample& line) {
-        SootReadings readings;
+        Readings readings;
         for (const std::optional<Decimal>& soot : line.soot)
             if (soot) {
                 readings.sum = readings.sum + *soot;
@@ -60,26 +66,56 @@ SootReadings sootReadings(const VisitReadings& visit) {
             }
         return readings;
     };
+    Readings readings;
     if (visit.measurement)
-        if (SootReadings readings = readingsOf(*visit.measurement); readings.count > 0)
-            return readings;
-    for (const Sample& test : visit.tests)
-        if (SootReadings readings = readingsOf(test); readings.count > 0)
-            return readings;
-    return {};
+        readings = readingsOf(*visit.measurement);
+    for (auto test = visit.tests.begin(); readings.count == 0 && test != visit.tests.end(); ++test)
+        readings = readingsOf(*test);
+    Selection selection;
+    if (readings.count == testsOfAMean)
+        selection.value = roundedQuotient(readings.sum, readings.count, resolution);
+    else
+        selection.reason = readings.count == 0 ? NotJudgedReason::NotMeasured
+                                               : NotJudgedReason::FewerThanThreeTests;
+    return selection;
 }
 
-void compare(CriterionResult& result, const Selection& selection, Decimal adjustment, Decimal limit,
-             bool limitIsMinimum) {
+std::optional<Decimal> knownPower(const GeneratorFacts& generator) {
+    if (generator.nominalPower && generator.nominalPower->thousandths > 0)
+        return generator.nominalPower;
+    return std::nullopt;
+}
+
+std::optional<std::chrono::year_month_day> knownInstallation(const GeneratorFacts& generator) {
+    if (generator.installed && generator.installed->ok())
+        return generator.installed;
+    return std::nullopt;
+}
+
+CriterionResult notJudged(Criterion criterion, NotJudgedReason reason) {
+    CriterionResult result;
+    result.criterion = criterion;
+    result.reason = reason;
+    return result;
+}
+
+CriterionResult compare(Criterion criterion, const Selection& selection, Decimal adjustment,
+                        Decimal limit, bool limitIsMinimum, std::string_view limitSource) {
+    if (!selection.value)
+        return notJudged(criterion, selection.reason);
+    CriterionResult result;
+    result.criterion = criterion;
     result.value = selection.value;
     result.source = selection.source;
     result.instrumentMean = selection.instrumentMean;
     result.adjustment = adjustment;
     result.limit = limit;
     result.limitIsMinimum = limitIsMinimum;
+    result.limitSource = limitSource;
     const Decimal adjusted = *selection.value + adjustment;
     result.margin = limitIsMinimum ? adjusted - limit : limit - adjusted;
     result.verdict = result.margin->thousandths >= 0 ? Verdict::Met : Verdict::NotMet;
+    return result;
 }
 
 } // namespace ovena::assessment

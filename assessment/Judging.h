@@ -3,7 +3,9 @@
 #include "assessment/Facts.h"
 #include "assessment/Result.h"
 
+#include <chrono>
 #include <optional>
+#include <string_view>
 
 namespace ovena::assessment {
 
@@ -27,17 +29,22 @@ struct Selection {
 Selection selectValue(const VisitReadings& visit, Quantity quantity, Decimal resolution,
                       Decimal printedStep);
 
-// The soot readings (soot number / Bacharach index 1 to 3) a criterion judges: those of the
-// measurement line, else of the first test that has any. Their exact sum and count.
-struct SootReadings {
-    Decimal sum;
-    int count = 0;
-};
-SootReadings sootReadings(const VisitReadings& visit);
+// The mean of the three soot readings (soot number / Bacharach index 1 to 3) of the
+// measurement line, else of the first test that has any, rounded to a multiple of
+// `resolution`. Fewer than three readings give FewerThanThreeTests, none NotMeasured.
+Selection sootMean(const VisitReadings& visit, Decimal resolution);
 
-// The part of a result every judged criterion shares: the value and its adjustment set, the
-// verdict and the margin from the comparison with `limit`.
-void compare(CriterionResult& result, const Selection& selection, Decimal adjustment, Decimal limit,
-             bool limitIsMinimum);
+// The generator's nominal power when it is known and positive, its installation date when it
+// is known and a valid date.
+std::optional<Decimal> knownPower(const GeneratorFacts& generator);
+std::optional<std::chrono::year_month_day> knownInstallation(const GeneratorFacts& generator);
+
+CriterionResult notJudged(Criterion criterion, NotJudgedReason reason);
+
+// The selection's value plus `adjustment` compared with `limit` (a minimum or a maximum, from
+// `limitSource`): the verdict and the margin. Not judged, for the selection's reason, when the
+// selection holds no value.
+CriterionResult compare(Criterion criterion, const Selection& selection, Decimal adjustment,
+                        Decimal limit, bool limitIsMinimum, std::string_view limitSource);
 
 } // namespace ovena::assessment
