@@ -151,72 +151,82 @@ TEST(Germany, GasFiringIsJudgedByItsFlueGasLossAlone) {
 // Each fact, setting or reading missing, alone, and the reason the verdict gives.
 struct Missing {
     Criterion criterion;
-    void (*change)(GeneratorFacts&, Sample&, GermanSettings&);
+    GeneratorFacts generator;
+    Sample line;
     Reason reason;
+    GermanSettings chosen = settings;
 };
 class GermanNotJudged : public testing::TestWithParam<Missing> {};
 
 TEST_P(GermanNotJudged, SaysWhy) {
-    GeneratorFacts boiler = oilBoiler(20_dec, 2000y / May / 1, Vaporising);
-    Sample line = sootLine(1_dec, 1_dec, 1_dec);
-    line.flueGasLoss = 8_dec;
-    GermanSettings chosen = settings;
-    GetParam().change(boiler, line, chosen);
-    const CriterionResult result = judged({{}, line}, boiler, GetParam().criterion, chosen);
+    const CriterionResult result = judged({{}, GetParam().line}, GetParam().generator,
+                                          GetParam().criterion, GetParam().chosen);
     EXPECT_EQ(result.verdict, Verdict::NotJudged);
     EXPECT_EQ(result.reason, GetParam().reason);
 }
 
+Sample line(std::optional<Decimal> loss, std::array<std::optional<Decimal>, 3> soot,
+            std::optional<bool> oilDerivatives) {
+    Sample sample;
+    sample.flueGasLoss = loss;
+    sample.soot = soot;
+    sample.oilDerivatives = oilDerivatives;
+    return sample;
+}
+
 constexpr auto LossCriterion = Criterion::FlueGasLoss;
 constexpr auto SootCriterion = Criterion::SootNumber;
+constexpr auto Derivatives = Criterion::OilDerivatives;
+constexpr auto LowTemperature = GeneratorKind::LowTemperature;
+constexpr auto Oil = Fuel::GasOil;
+const year_month_day in2000 = 2000y / May / 1;
+const GeneratorFacts vaporiser = oilBoiler(20_dec, in2000, Vaporising);
+const Sample full = line(8_dec, {1_dec, 1_dec, 1_dec}, false);
 INSTANTIATE_TEST_SUITE_P(
     Germany, GermanNotJudged,
     testing::Values(
-        Missing{LossCriterion, [](GeneratorFacts& g, Sample&, GermanSettings&) { g.fuel.reset(); },
+        Missing{LossCriterion,
+                {LowTemperature, {}, Vaporising, 20_dec, in2000},
+                full,
                 Reason::FuelUnknown},
-        Missing{Criterion::OilDerivatives,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.fuel.reset(); },
+        Missing{Derivatives,
+                {LowTemperature, {}, Vaporising, 20_dec, in2000},
+                full,
                 Reason::FuelUnknown},
         Missing{LossCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.fuel = Fuel::Solid; },
+                {LowTemperature, Fuel::Solid, Vaporising, 20_dec, in2000},
+                full,
                 Reason::FuelNotCovered},
-        Missing{LossCriterion, [](GeneratorFacts& g, Sample&, GermanSettings&) { g.kind.reset(); },
-                Reason::KindUnknown},
+        Missing{LossCriterion, {{}, Oil, Vaporising, 20_dec, in2000}, full, Reason::KindUnknown},
         Missing{LossCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.nominalPower.reset(); },
+                {LowTemperature, Oil, Vaporising, {}, in2000},
+                full,
                 Reason::PowerUnknown},
         Missing{LossCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.nominalPower = 0_dec; },
+                {LowTemperature, Oil, Vaporising, 0_dec, in2000},
+                full,
                 Reason::PowerUnknown},
-        Missing{
-            LossCriterion,
-            [](GeneratorFacts&, Sample&, GermanSettings& s) { s.flueGasLossUncertainty.reset(); },
-            Reason::LimitNotSet},
-        Missing{LossCriterion,
-                [](GeneratorFacts&, Sample& l, GermanSettings&) { l.flueGasLoss.reset(); },
+        Missing{LossCriterion, vaporiser, full, Reason::LimitNotSet, {std::nullopt, false}},
+        Missing{LossCriterion, vaporiser, line({}, {1_dec, 1_dec, 1_dec}, false),
                 Reason::NotMeasured},
+        Missing{
+            SootCriterion, {LowTemperature, Oil, {}, 20_dec, in2000}, full, Reason::KindUnknown},
         Missing{SootCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.burner.reset(); },
-                Reason::KindUnknown},
-        Missing{SootCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.nominalPower.reset(); },
+                {LowTemperature, Oil, Vaporising, {}, in2000},
+                full,
                 Reason::PowerUnknown},
         Missing{SootCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) {
-                    g.nominalPower = 10_dec;
-                    g.installed.reset();
-                },
+                {LowTemperature, Oil, Vaporising, 10_dec, {}},
+                full,
                 Reason::InstallationDateUnknown},
         Missing{SootCriterion,
-                [](GeneratorFacts& g, Sample&, GermanSettings&) { g.burner = BurnerKind::Gas; },
+                {LowTemperature, Oil, BurnerKind::Gas, 20_dec, in2000},
+                full,
                 Reason::FuelNotCovered},
-        Missing{SootCriterion,
-                [](GeneratorFacts&, Sample& l, GermanSettings&) { l.soot[1].reset(); },
+        Missing{SootCriterion, vaporiser, line(8_dec, {1_dec, {}, 1_dec}, false),
                 Reason::FewerThanThreeTests},
-        Missing{SootCriterion, [](GeneratorFacts&, Sample& l, GermanSettings&) { l.soot = {}; },
-                Reason::NotMeasured},
-        Missing{Criterion::OilDerivatives,
-                [](GeneratorFacts&, Sample& l, GermanSettings&) { l.oilDerivatives.reset(); },
+        Missing{SootCriterion, vaporiser, line(8_dec, {}, false), Reason::NotMeasured},
+        Missing{Derivatives, vaporiser, line(8_dec, {1_dec, 1_dec, 1_dec}, {}),
                 Reason::NotMeasured}));
 
 } // namespace

@@ -119,53 +119,45 @@ TEST(Italy, ARegionalTableReplacesAllegatoB) {
 // Each fact or reading missing, alone, and the reason the verdict gives.
 struct Missing {
     const char* what;
-    void (*change)(GeneratorFacts&, VisitReadings&);
+    GeneratorFacts generator;
+    VisitReadings visit;
     Reason reason;
 };
 class NotJudged : public testing::TestWithParam<Missing> {};
 
 TEST_P(NotJudged, SaysWhy) {
-    GeneratorFacts boiler = gasBoiler(30_dec, 2010y / May / 1);
-    VisitReadings visit{{}, efficiencyLine(90_dec)};
-    GetParam().change(boiler, visit);
-    const CriterionResult result = judged(visit, boiler, Criterion::MinimumEfficiency);
+    const CriterionResult result =
+        judged(GetParam().visit, GetParam().generator, Criterion::MinimumEfficiency);
     EXPECT_EQ(result.verdict, Verdict::NotJudged);
     EXPECT_EQ(result.reason, GetParam().reason);
     EXPECT_FALSE(result.limit);
 }
 
+const year_month_day in2010 = 2010y / May / 1;
+const GeneratorFacts boiler = gasBoiler(30_dec, in2010);
+const Sample at90 = efficiencyLine(90_dec);
+const VisitReadings measured{{}, at90};
+constexpr auto GasBurner = BurnerKind::Gas;
 INSTANTIATE_TEST_SUITE_P(
     Italy, NotJudged,
     testing::Values(
-        Missing{"kind", [](GeneratorFacts& g, VisitReadings&) { g.kind.reset(); },
-                Reason::KindUnknown},
-        Missing{"fuel", [](GeneratorFacts& g, VisitReadings&) { g.fuel.reset(); },
-                Reason::FuelUnknown},
-        Missing{"solid", [](GeneratorFacts& g, VisitReadings&) { g.fuel = Fuel::Solid; },
+        Missing{"kind", {{}, Gas, GasBurner, 30_dec, in2010}, measured, Reason::KindUnknown},
+        Missing{"fuel", {Standard, {}, GasBurner, 30_dec, in2010}, measured, Reason::FuelUnknown},
+        Missing{"solid",
+                {Standard, Fuel::Solid, GasBurner, 30_dec, in2010},
+                measured,
                 Reason::FuelNotCovered},
-        Missing{"date", [](GeneratorFacts& g, VisitReadings&) { g.installed.reset(); },
+        Missing{"date",
+                {Standard, Gas, GasBurner, 30_dec, {}},
+                measured,
                 Reason::InstallationDateUnknown},
-        Missing{"power", [](GeneratorFacts& g, VisitReadings&) { g.nominalPower.reset(); },
-                Reason::PowerUnknown},
-        Missing{"zero power", [](GeneratorFacts& g, VisitReadings&) { g.nominalPower = 0_dec; },
-                Reason::PowerUnknown},
-        Missing{"two tests",
-                [](GeneratorFacts&, VisitReadings& v) {
-                    v.tests = {efficiencyLine(90_dec), efficiencyLine(90_dec)};
-                },
-                Reason::FewerThanThreeTests},
-        Missing{"a test without it",
-                [](GeneratorFacts&, VisitReadings& v) {
-                    v.tests = {efficiencyLine(90_dec), efficiencyLine(90_dec), Sample{}};
-                },
-                Reason::FewerThanThreeTests},
-        Missing{"value", [](GeneratorFacts&, VisitReadings& v) { v.measurement = Sample{}; },
-                Reason::NotMeasured}),
-    [](const auto& info) {
-        std::string name = info.param.what;
-        std::erase(name, ' ');
-        return name;
-    });
+        Missing{"power", {Standard, Gas, GasBurner, {}, in2010}, measured, Reason::PowerUnknown},
+        Missing{
+            "zeroPower", {Standard, Gas, GasBurner, 0_dec, in2010}, measured, Reason::PowerUnknown},
+        Missing{"twoTests", boiler, {{at90, at90}, {}}, Reason::FewerThanThreeTests},
+        Missing{"aTestWithout", boiler, {{at90, at90, {}}, {}}, Reason::FewerThanThreeTests},
+        Missing{"value", boiler, {{}, Sample{}}, Reason::NotMeasured}),
+    [](const auto& info) { return std::string(info.param.what); });
 
 // The mean of three tests is the value used; the instrument's "Med." line beside it differs
 // when it lies more than half its printed step (0.05 %) from the exact mean.
