@@ -80,7 +80,8 @@ GermanRules germanRules(const GermanSettings& settings) {
         .flueGasLoss = paragraph10,
         .flueGasLossSource = "1. BImSchV §10 (1)",
         .standardBoilerRelief = 1_dec,
-        // Condensing boilers: no flue-gas loss limit (1. BImSchV §14 (3); lexmea.de).
+        // Condensing boilers: no flue-gas loss limit (1. BImSchV §14 (3), as the design's
+        // REGULATIONS.md records it from lexmea.de).
         .condensingExemptionSource = "1. BImSchV §14 (3)",
         .soot = sootTable(reliefThrough),
         .oilDerivativesSource = "1. BImSchV §7 no. 2, §8 no. 2, Anlage 2 Nr. 3.3",
