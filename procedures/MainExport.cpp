@@ -47,6 +47,10 @@ bool MainExport::BuildTable(const InstrumentData& data, OutputSettings& settings
 
 bool MainExport::ExportRecords(std::span<const TableRecord> records, OutputSettings& settings) {
     ApplyExportOptions(settings, ExportStringGrid1);
+    ExportStringGrid1.TableNotation = {std::string(1, DecimalChar(settings)),
+                                       FormatDateTimeField("YYMMDDhhmm",
+                                                           settings.RadioGroup1.ItemIndex,
+                                                           settings.RadioGroup2.ItemIndex == 1)};
     // Rows an earlier, longer readout left behind would otherwise be exported as empty rows.
     grid_.SetRowCount(1);
     ovena::BuildTable(records, settings, grid_);
