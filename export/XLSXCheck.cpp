@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
@@ -51,7 +53,7 @@ struct Part {
 class Container {
 public:
     explicit Container(const std::string& path) : path_(path) {
-        fd_ = ::open(path.c_str(), O_RDWR | O_CLOEXEC); // the writer's own file
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         struct stat st {};
         if (fd_ < 0 || ::fstat(fd_, &st) != 0)
             throw ExportError("Cannot read " + path + ": " + std::strerror(errno));
@@ -163,7 +165,6 @@ public:
     const std::vector<unsigned char>& directory() const { return directory_; }
     const std::vector<unsigned char>& endRecord() const { return endRecord_; }
     std::uint32_t directoryOffset() const { return directoryOffset_; }
-    int descriptor() const { return fd_; }
 
     [[noreturn]] void fail(const std::string& reason) const {
         throw ExportError("The workbook " + path_ + " is not whole: " + reason + ".");
@@ -307,19 +308,16 @@ void nameWorkbookApplication(const std::string& path, std::string_view applicati
     out.insert(out.end(), directory.begin(), directory.end());
     out.insert(out.end(), end.begin(), end.end());
 
-    const int fd = container.descriptor();
-    std::size_t done = 0;
-    while (done < out.size()) {
-        const ssize_t n = ::pwrite(fd, out.data() + done, out.size() - done,
-                                   static_cast<off_t>(partOffset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw ExportError("Cannot write " + path + ": " + std::strerror(errno));
-        done += static_cast<std::size_t>(n);
-    }
-    if (::ftruncate(fd, static_cast<off_t>(partOffset + out.size())) != 0)
-        throw ExportError("Cannot write " + path + ": " + std::strerror(errno));
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(partOffset);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    file.close();
+    std::error_code error;
+    if (file)
+        std::filesystem::resize_file(path, partOffset + out.size(), error);
+    if (!file || error)
+        throw ExportError("Cannot write " + path + ": " +
+                          (error ? error.message() : std::string(std::strerror(errno))));
 }
 
 } // namespace ovena

@@ -233,27 +233,16 @@ TEST_F(HtmlExport, NumbersAreRightAlignedAndDatesNeverWrap) {
     setOption(TExportOption::NumberRows, false);
     setTable({{"Date", "O2", "Fuel"}, {"02.01.20  10:22", "18,3", "Heiz\xF6l"}});
     const std::vector<std::string> lines = crlfLines(page());
-    for (const std::string& cell :
+    for (const char* cell :
          {"<td nowrap>02.01.20  10:22</td>", "<td align=\"right\">18,3</td>", "<td>Heiz\xF6l</td>"})
-        EXPECT_NE(std::find(lines.begin(), lines.end(), cell), lines.end()) << cell;
+        EXPECT_NE(std::find(lines.begin(), lines.end(), std::string(cell)), lines.end()) << cell;
 }
 
 // The main window's widest table printed from Chromium: landscape, every column on the page,
 // the caption row again on the next page.
 TEST_F(HtmlExport, AWideTablePrintsWholeWithItsCaptionsOnEveryPage) {
-    // The headings of all 24 fields, as the table builder writes them.
-    const std::vector<std::string> captions{
-        "Serial No.", "Cust.No.", "Time",  "Fuel", "TA",   "TG",   "TB",       "O2",
-        "CO2",        "CO",       "CO-0%", "NO",   "NOx",  "SO2",  "NO2",      "P",
-        "Lambda",     "Qa",       "Eta",   "St 1", "St 2", "St 3", "Oil der.", "Draft[corr]"};
-    std::vector<std::vector<std::string>> table{captions};
-    for (int r = 1; r <= 80; ++r) {
-        std::vector<std::string> row;
-        for (std::size_t c = 0; c < captions.size(); ++c)
-            row.push_back(c == 3 ? "Heiz\xF6l EL" : std::to_string(r) + ",5");
-        table.push_back(row);
-    }
-    setTable(table);
+    setTable(test::widestTable(80, "Heiz\xF6l EL"));
+    const std::vector<std::string> captions = test::widestTable(0, "").front();
     const std::string html = page();
     EXPECT_NE(html.find("<thead><tr valign=\"top\""), std::string::npos);
     EXPECT_NE(html.find("@page{size:landscape"), std::string::npos);

@@ -198,19 +198,8 @@ TEST_F(RtfExport, ShortRowsArePaddedToTheCaptionCount) {
 
 // The main window's widest table: every field and the row numbers, on US Letter.
 TEST_F(RtfExport, AWideTableFitsALandscapePageWithEveryColumn) {
-    // The headings of all 24 fields, as the table builder writes them.
-    const std::vector<std::string> captions{
-        "Serial No.", "Cust.No.", "Time",  "Fuel", "TA",   "TG",   "TB",       "O2",
-        "CO2",        "CO",       "CO-0%", "NO",   "NOx",  "SO2",  "NO2",      "P",
-        "Lambda",     "Qa",       "Eta",   "St 1", "St 2", "St 3", "Oil der.", "Draft[corr]"};
-    std::vector<std::vector<std::string>> table{captions};
-    for (int r = 1; r <= 60; ++r) {
-        std::vector<std::string> row;
-        for (std::size_t c = 0; c < captions.size(); ++c)
-            row.push_back(c == 3 ? "Heiz\xF6l" : std::to_string(r) + ",5");
-        table.push_back(row);
-    }
-    setTable(table);
+    setTable(test::widestTable(60, "Heiz\xF6l"));
+    const std::vector<std::string> captions = test::widestTable(0, "").front();
     services.locale.Locale = "00000409";
     const std::string rtf = exportRtf();
     EXPECT_NE(crlfLines(rtf)[4].find("\\paperw15840\\paperh12240\\landscape"), std::string::npos);

@@ -278,8 +278,9 @@ TEST_F(XlsxExport, CellsAreTypedByTheTablesOwnNotation) {
         const XlsxCell* cell = sheet.at(e.row, e.column);
         ASSERT_TRUE(cell) << e.row << "," << e.column;
         EXPECT_EQ(cell->type, e.type) << *cell;
-        if (e.type == XlsxCell::Number)
+        if (e.type == XlsxCell::Number) {
             EXPECT_NEAR(cell->number, e.value, 1e-9) << *cell;
+        }
         EXPECT_EQ(cell->numberFormat, e.format) << *cell;
     }
     EXPECT_EQ(sheet.at(1, 2)->text, "004714");
