@@ -47,10 +47,11 @@ bool MainExport::BuildTable(const InstrumentData& data, OutputSettings& settings
 
 bool MainExport::ExportRecords(std::span<const TableRecord> records, OutputSettings& settings) {
     ApplyExportOptions(settings, ExportStringGrid1);
-    ExportStringGrid1.TableNotation = {std::string(1, DecimalChar(settings)),
+    const TableFormat format(settings);
+    ExportStringGrid1.TableNotation = {std::string(1, format.decimalMark),
                                        FormatDateTimeField("YYMMDDhhmm",
-                                                           settings.RadioGroup1.ItemIndex,
-                                                           settings.RadioGroup2.ItemIndex == 1)};
+                                                           static_cast<int>(format.dateLayout),
+                                                           format.twoDigitYear)};
     // Rows an earlier, longer readout left behind would otherwise be exported as empty rows.
     grid_.SetRowCount(1);
     ovena::BuildTable(records, settings, grid_);
