@@ -1,6 +1,7 @@
 #include "app/FormArchive.h"
 
 #include "archive/Workstation.h"
+#include "instrument/Visit.h"
 #include "platform/Cp1252.h"
 #include "platform/SettingsStore.h"
 #include "platform/UiServices.h"
@@ -233,8 +234,9 @@ const TFormArchive::Page& TFormArchive::page(std::int64_t row) {
     return pages_.front();
 }
 
-// Each row's cells are the cells of its row in the table its record makes on its own, built by
-// the table builder, so the window shows exactly what an export of the record holds.
+// Each row's cells are those of its row in the table its record makes on its own: the row of the
+// record's visit (instrument::Visit) that the archive keeps as the measurement, rendered by the
+// table builder, so the window shows exactly what an export of the record holds.
 TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
     Page result;
     result.first = first;
@@ -247,24 +249,28 @@ TFormArchive::Page TFormArchive::readPage(std::int64_t first) {
         records.ids.emplace();
         for (const archive::ArchivedMeasurement& m : measurements)
             records.ids->push_back(m.record);
-        std::map<std::int64_t, StringGrid> tables;
+        TableRecordList tableRecords;
+        std::vector<std::int64_t> ids;
         archive_->forEachRecord(records, {}, [&](const archive::ArchivedRecord& record) {
-            FuelNameTable fuelNames;
-            const std::vector<std::string>& names = *record.fuelNames;
-            const int fuelCount = std::min(static_cast<int>(names.size()), MaxFuels);
-            for (int i = 0; i < fuelCount; ++i)
-                fuelNames[static_cast<std::size_t>(i + 1)] = names[static_cast<std::size_t>(i)];
-            Memo lines;
-            lines.Lines = record.lines;
-            BuildTable(lines, record.summary.instrumentSerial, fuelNames, fuelCount, settings_,
-                       tables[record.summary.id]);
+            tableRecords.add(record.lines, record.summary.instrumentSerial, record.fuelNames);
+            ids.push_back(record.summary.id);
         });
+        const std::vector<TableRecord> read = tableRecords.records();
+        std::map<std::int64_t, std::pair<const TableRecord*, instrument::Visit>> visits;
+        for (std::size_t i = 0; i < read.size(); ++i)
+            visits.try_emplace(ids[i], &read[i], instrument::readVisit(read[i].lines));
+        const TableFormat format(settings_);
         for (const archive::ArchivedMeasurement& m : measurements) {
-            const StringGrid& grid = tables[m.record];
+            std::vector<std::string> rowCells;
+            if (const auto found = visits.find(m.record); found != visits.end())
+                rowCells = RowCells(*found->second.first, found->second.second,
+                                    static_cast<std::size_t>(m.row.position), format);
             std::vector<std::string> cells;
             cells.reserve(gridColumns_.size());
             for (const int column : gridColumns_)
-                cells.push_back(grid.Cell(column, m.row.position + 1));
+                cells.push_back(static_cast<std::size_t>(column) < rowCells.size()
+                                    ? rowCells[static_cast<std::size_t>(column)]
+                                    : std::string());
             result.records.push_back(m.record);
             result.rows.push_back(std::move(cells));
         }

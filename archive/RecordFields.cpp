@@ -1,63 +1,20 @@
 #include "archive/RecordFields.h"
 
+#include "instrument/Visit.h"
+
 #include <openssl/evp.h>
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 #include <stdexcept>
 
 namespace ovena::archive {
 
 namespace {
 
-constexpr int CustomerLine = 1;
-constexpr int MeasurementLine = 2;
-constexpr int DraftLine = 12;
-constexpr int DraftValue = 4;
-constexpr int FirstTestLine = 21;
-constexpr int LastTestLine = 23;
-
-// Item `index` of a line (0 the line type), without its ";".
-std::string_view item(std::string_view line, int index) {
-    for (; index > 0; --index) {
-        const std::size_t separator = line.find(';');
-        if (separator == std::string_view::npos)
-            return {};
-        line.remove_prefix(separator + 1);
-    }
-    return line.substr(0, line.find(';'));
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// The line type when the first item is a plain number.
-std::optional<int> lineType(std::string_view line) {
-    const std::string_view text = item(line, 0);
-    int type = 0;
-    if (text.empty() || text.size() > 4 || !std::all_of(text.begin(), text.end(), isDigit))
-        return std::nullopt;
-    std::from_chars(text.data(), text.data() + text.size(), type);
-    return type;
-}
-
-// The number a value starts with, as the table reads a fuel number: the first run of digits
-// (with a sign before it); 0 without one.
-int leadingNumber(std::string_view text) {
-    const std::size_t start = text.find_first_of("-0123456789");
-    if (start == std::string_view::npos)
-        return 0;
-    int value = 0;
-    const auto [end, error] =
-        std::from_chars(text.data() + start, text.data() + text.size(), value);
-    return error == std::errc() ? value : 0;
-}
-
-bool inRange(std::string_view digits, int low, int high) {
-    const int value = (digits[0] - '0') * 10 + (digits[1] - '0');
-    return value >= low && value <= high;
+// Whether a line type is written as a plain number, as the line types of a record are listed.
+bool plainNumber(std::string_view text) {
+    return !text.empty() && text.size() <= 4 &&
+           std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // The length of the valid UTF-8 sequence at the start of `text`; 0 when it is not one.
@@ -89,103 +46,52 @@ std::size_t utf8Sequence(std::string_view text) {
     return length;
 }
 
-bool isMeasurement(int type) {
-    return type == MeasurementLine || (type >= FirstTestLine && type <= LastTestLine);
-}
-
 } // namespace
 
-std::optional<double> numberValue(std::string_view value) {
-    const std::size_t start = value.find_first_of(",-.0123456789");
-    if (start == std::string_view::npos)
-        return std::nullopt;
-    std::string number(1, value[start] == ',' ? '.' : value[start]);
-    for (std::size_t i = start + 1;
-         i < value.size() && (value[i] == ',' || value[i] == '.' || isDigit(value[i])); ++i)
-        number += value[i] == ',' ? '.' : value[i];
-    double result = 0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), result,
-                                              std::chars_format::fixed);
-    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(result))
-        return std::nullopt;
-    return result;
-}
-
 std::vector<MeasurementRow> measurementRows(const RecordLines& lines) {
+    const instrument::Visit visit = instrument::readVisit(lines);
     std::vector<MeasurementRow> rows;
-    // A customer line opened the last row and no measurement has filled it yet.
-    bool rowOpen = false;
-    std::optional<double> pendingDraft;
-    for (const std::string& line : lines) {
-        // Line types are read as the table reads them: the number the first item starts with.
-        const int type = leadingNumber(item(line, 0));
-        if (type == DraftLine) {
-            pendingDraft = numberValue(item(line, DraftValue));
+    rows.reserve(visit.rows.size());
+    for (const instrument::Row& r : visit.rows) {
+        MeasurementRow& row = rows.emplace_back();
+        row.position = static_cast<int>(rows.size() - 1);
+        row.lineType = instrument::CustomerLine;
+        if (!r.measurement)
             continue;
-        }
-        if (type != CustomerLine && !isMeasurement(type))
-            continue;
-        if (type == CustomerLine || !rowOpen) {
-            MeasurementRow row;
-            row.position = static_cast<int>(rows.size());
-            row.lineType = CustomerLine;
-            rows.push_back(row);
-        }
-        rowOpen = type == CustomerLine;
-        if (rowOpen)
-            continue;
-        MeasurementRow& row = rows.back();
-        row.lineType = type;
-        row.measuredAt = isoDateTime(item(line, 1));
+        const instrument::Measurement& m = visit.measurements[*r.measurement];
+        row.lineType = m.type;
+        if (m.takenAt)
+            row.measuredAt = m.takenAt->iso();
         for (int k = FirstNumberValue; k <= LastNumberValue; ++k)
-            row.values[static_cast<std::size_t>(k)] = numberValue(item(line, k));
-        // Tests leave the draft to the measurement that follows them.
-        if (type == MeasurementLine) {
-            row.draft = pendingDraft;
-            pendingDraft.reset();
-        }
+            row.values[static_cast<std::size_t>(k)] = m.values[static_cast<std::size_t>(k)].number;
+        if (m.draft)
+            row.draft = m.draft->number;
     }
     return rows;
 }
 
 std::optional<std::string> isoDateTime(std::string_view digits) {
-    if (digits.size() != 10 || !std::all_of(digits.begin(), digits.end(), isDigit))
-        return std::nullopt;
-    if (!inRange(digits.substr(2), 1, 12) || !inRange(digits.substr(4), 1, 31) ||
-        !inRange(digits.substr(6), 0, 23) || !inRange(digits.substr(8), 0, 59))
-        return std::nullopt;
-    std::string iso = "20";
-    iso.append(digits.substr(0, 2)).append("-").append(digits.substr(2, 2)).append("-");
-    iso.append(digits.substr(4, 2)).append("T").append(digits.substr(6, 2)).append(":");
-    iso.append(digits.substr(8, 2));
-    return iso;
+    const std::optional<instrument::DateTime> parsed = instrument::parseDateTime(digits);
+    return parsed ? std::optional<std::string>(parsed->iso()) : std::nullopt;
 }
 
 RecordFields deriveFields(const RecordLines& lines, const std::vector<std::string>& fuelNames) {
+    const instrument::Visit visit = instrument::readVisit(lines);
     RecordFields fields;
-    bool haveCustomer = false;
-    bool haveMeasurement = false;
-    for (const std::string& line : lines) {
-        const std::optional<int> type = lineType(line);
-        if (!fields.lineTypes.empty())
+    fields.customer = visit.customer;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0)
             fields.lineTypes += ',';
-        fields.lineTypes += type ? std::to_string(*type) : "?";
-        if (!type)
-            continue;
-        if (*type == CustomerLine && !haveCustomer) {
-            fields.customer = item(line, 1);
-            haveCustomer = true;
-        }
-        const bool measurement =
-            *type == MeasurementLine || (*type >= FirstTestLine && *type <= LastTestLine);
-        if (measurement && !haveMeasurement) {
-            haveMeasurement = true;
-            fields.measuredAt = isoDateTime(item(line, 1));
-            if (!fuelNames.empty()) {
-                const int count = static_cast<int>(fuelNames.size());
-                const int fuel = std::clamp(leadingNumber(item(line, 2)), 1, count);
-                fields.fuel = fuelNames[static_cast<std::size_t>(fuel - 1)];
-            }
+        fields.lineTypes +=
+            plainNumber(instrument::item(lines[i], 0)) ? std::to_string(visit.lineTypes[i]) : "?";
+    }
+    if (!visit.measurements.empty()) {
+        const instrument::Measurement& first = visit.measurements.front();
+        if (first.takenAt)
+            fields.measuredAt = first.takenAt->iso();
+        if (!fuelNames.empty()) {
+            const int count = static_cast<int>(fuelNames.size());
+            fields.fuel = fuelNames[static_cast<std::size_t>(std::clamp(first.fuel, 1, count) - 1)];
         }
     }
     return fields;

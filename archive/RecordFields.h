@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/NumberText.h"
+
 #include <array>
 #include <optional>
 #include <string>
@@ -12,14 +14,13 @@ namespace ovena::archive {
 // Windows-1252 bytes, kept exactly.
 using RecordLines = std::vector<std::string>;
 
-// What the archive derives from a record's lines, so records can be found without reading
-// their lines. The lines themselves stay the record.
+// What the archive derives from a record's lines (read as one visit, instrument/Visit.h), so
+// records can be found without reading their lines. The lines themselves stay the record.
 struct RecordFields {
-    // Value 1 of the first customer line; empty when the record has none.
+    // The visit's customer number; empty when the record has none.
     std::string customer;
-    // The date and time of the first measurement or test line ("2023-12-24T15:30", from the
-    // digits YYMMDDhhmm, year 20YY); none when the record has no such line or its digits are
-    // not a date.
+    // The date and time of the first measurement or test line (isoDateTime); none when the
+    // record has no such line or its digits are not a date.
     std::optional<std::string> measuredAt;
     // The fuel name of that line as the table shows it (its fuel number, clamped to the fuel
     // names read); empty without a measurement or without fuel names.
@@ -37,28 +38,26 @@ RecordFields deriveFields(const RecordLines& lines, const std::vector<std::strin
 inline constexpr int FirstNumberValue = 3;
 inline constexpr int LastNumberValue = 21;
 
-// One row of the table a record makes on its own: a row opens at each customer line and at each
-// measurement or test line that does not fill the row a customer line opened. So a record of a
-// customer, three tests and a measurement makes four rows.
+// One row of the table a record makes on its own (instrument::Visit::rows): a row opens at each
+// customer line and at each measurement or test line that does not fill the row a customer line
+// opened. So a record of a customer, three tests and a measurement makes four rows.
 struct MeasurementRow {
-    int position = 0; // the row's place in the record's table, from 0
+    int position = 0; // the row's place among the visit's rows, from 0
     // The type of the line that filled the row (2 a measurement, 21 to 23 a test), or 1 for a
     // row that only a customer line opened.
     int lineType = 0;
     std::optional<std::string> measuredAt; // as RecordFields::measuredAt
-    // values[k] is the number value k of the line holds; none where it holds no number.
+    // values[k] is the number value k of the line holds (numberValue); none where it holds no
+    // number.
     std::array<std::optional<double>, LastNumberValue + 1> values;
-    // The draft a measurement line takes from the draft line before it; none for a test.
+    // The number of the draft that applies to a measurement; none for a test.
     std::optional<double> draft;
 };
 
 std::vector<MeasurementRow> measurementRows(const RecordLines& lines);
 
-// The number a value holds, read as the table reads numbers: the first run of digits with its
-// sign and decimal point (or comma); none when the value holds no digit.
-std::optional<double> numberValue(std::string_view value);
-
-// The date and time of ten digits YYMMDDhhmm in ISO 8601; none when they are not a date.
+// The date and time of ten digits YYMMDDhhmm in ISO 8601 ("2023-12-24T15:30", the year 20YY);
+// none when they are not a date.
 std::optional<std::string> isoDateTime(std::string_view digits);
 
 // A record's lines, or a readout's fuel names, as one byte string: joined by carriage returns,

@@ -57,8 +57,4 @@ const FieldTable<std::string_view> FieldUnits = {
     "",       "/ %",   "/ %",   "",      "",        "",        "",        "/ Pa",
 };
 
-const FieldTable<int> FieldTokenMap = {
-    0, 1, 1, 2, 3, 4, 5, 6, 11, 7, 12, 8, 21, 18, 19, 9, 10, 13, 13, 14, 15, 16, 17, 4,
-};
-
 } // namespace ovena

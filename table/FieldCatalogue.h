@@ -1,23 +1,26 @@
 #pragma once
 
+#include "instrument/Fields.h"
+
 #include <array>
 #include <string_view>
 
 namespace ovena {
 
-// The fixed, ordered catalogue of the exportable measurement fields. A field's number is its
-// position in the check list of the configuration page and the column order of the table.
-inline constexpr int FieldCount = 24;
+// The fixed, ordered catalogue of the exportable measurement fields (instrument::Field): their
+// texts. A field's number is its position in the check list of the configuration page and the
+// column order of the table.
+inline constexpr int FieldCount = instrument::FieldCount;
 
 // Field numbers the table builder treats specially; every other field copies one value of a
 // measurement line.
 enum FieldNumber : int {
-    FieldSerialNo = 0,    // the instrument's serial number
-    FieldCustomerNo = 1,  // value 1 of the customer line
-    FieldDateTime = 2,    // rendered by the date-time settings
-    FieldFuel = 3,        // a fuel number, shown as its name
-    FieldEfficiency = 18, // computed from Qa
-    FieldDraft = 23,      // value 4 of the preceding draft line
+    FieldSerialNo = instrument::number(instrument::Field::SerialNo),
+    FieldCustomerNo = instrument::number(instrument::Field::CustomerNo),
+    FieldDateTime = instrument::number(instrument::Field::DateTime),     // by the date settings
+    FieldFuel = instrument::number(instrument::Field::Fuel),             // shown as its name
+    FieldEfficiency = instrument::number(instrument::Field::Efficiency), // computed from Qa
+    FieldDraft = instrument::number(instrument::Field::Draft),
 };
 
 template <typename T> using FieldTable = std::array<T, FieldCount>;
@@ -29,9 +32,7 @@ extern const FieldTable<std::string_view> FieldHeadings;
 extern const FieldTable<std::string_view> TestFieldHeadings;
 extern const FieldTable<std::string_view> FieldUnits;
 
-// The number of the value a field comes from: for fields 1 and 23 in the customer and draft
-// line, for fields 2 to 22 in a measurement line (field 18 names Qa, which it is computed
-// from). Field 0 comes from no record line and maps to 0.
-extern const FieldTable<int> FieldTokenMap;
+// The number of the value a field comes from (instrument::FieldValueNumbers).
+inline constexpr const FieldTable<int>& FieldTokenMap = instrument::FieldValueNumbers;
 
 } // namespace ovena

@@ -1,7 +1,6 @@
 #include "table/TableBuilder.h"
 
 #include "link/Funcs.h"
-#include "link/Scan.h"
 
 #include <algorithm>
 
@@ -9,38 +8,27 @@ namespace ovena {
 
 namespace {
 
+using instrument::Measurement;
+using instrument::Row;
+using instrument::Visit;
+
 constexpr std::string_view TestTableLabel = "Prova";
 constexpr std::array<std::string_view, 3> TestRowLabels = {"Pr.1", "Pr.2", "Pr.3"};
-constexpr std::string_view MeasurementAfterTestLabel = "Med.";
-
-// Values 1 to 21 of a measurement line; the draft value is value 4 of a draft line.
-constexpr int MeasurementValues = 21;
-constexpr int DraftValue = 4;
-
-// Qa below this leaves the efficiency empty: no meaningful loss was measured.
-constexpr double LeastLossForEfficiency = 0.1;
-
-bool isTestLine(int type) {
-    return type >= FirstTestLine && type <= LastTestLine;
-}
-
-int lineType(const std::string& line, int& cursor) {
-    return TextToInt(NextToken(line, cursor));
-}
+constexpr std::string_view MeanLabel = "Med.";
 
 // Characters `first` (from 1) to `first + count - 1` of the text, fewer where it ends.
 std::string_view part(std::string_view text, std::size_t first, std::size_t count) {
     return first <= text.size() ? text.substr(first - 1, count) : std::string_view{};
 }
 
-// The working state of one table build.
+// Writes the rows of visits into the grid, one after the other.
 class TableRun {
 public:
-    TableRun(const OutputSettings& settings, StringGrid& grid)
-        : settings_(settings), grid_(grid), decimalChar_(DecimalChar(settings)),
-          firstDataColumn_(1 + ticked(FieldSerialNo) + ticked(FieldCustomerNo)) {}
+    TableRun(const TableFormat& format, StringGrid& grid)
+        : format_(format), grid_(grid),
+          firstDataColumn_(1 + format.shows(FieldSerialNo) + format.shows(FieldCustomerNo)) {}
 
-    // The lines that follow come from this record's instrument.
+    // The rows that follow come from this record's instrument.
     void readFrom(const TableRecord& record) {
         instrumentSerial_ = &record.instrumentSerial;
         fuelNames_ = &record.fuelNames;
@@ -48,7 +36,7 @@ public:
     }
 
     void writeHeadings(bool hasTestRecords) {
-        std::vector<std::string> headings = TableHeadings(settings_, hasTestRecords);
+        std::vector<std::string> headings = TableHeadings(format_, hasTestRecords);
         // One empty column follows the last field's; without a field the count stays.
         if (headings.size() > 1)
             grid_.SetColCount(static_cast<int>(headings.size()) + 1);
@@ -56,144 +44,120 @@ public:
             grid_.SetCell(static_cast<int>(column), 0, std::move(headings[column]));
     }
 
-    void addLine(const std::string& line) {
-        int cursor = 1;
-        const int type = lineType(line, cursor);
-        if (type == CustomerLine)
-            addCustomerLine(line, cursor);
-        else if (type == MeasurementLine || isTestLine(type))
-            addMeasurementLine(type, line, cursor);
-        else if (type == DraftLine)
-            readDraftLine(line, cursor);
-        grid_.SetRowCount(row_ + 1);
+    void addVisit(const Visit& visit) {
+        if (visit.lineTypes.empty())
+            return;
+        // The row count follows each line: a first line that opens no row sets it too.
+        const bool firstLineOpensRow = !visit.rows.empty() && visit.rows.front().line == 0 &&
+                                       visit.rows.front().openedBy != Row::Opening::EarlierRecord;
+        if (!firstLineOpensRow)
+            grid_.SetRowCount(row_ + 1);
+        for (const Row& row : visit.rows) {
+            if (row.openedBy != Row::Opening::EarlierRecord)
+                openRow();
+            if (row.openedBy == Row::Opening::CustomerLine) {
+                writeIdentity(row_, *row.customer);
+            } else if (row.openedBy == Row::Opening::Measurement && row_ > 1) {
+                // A measurement of the same customer as the row above gets that row's identity
+                // cells; a measurement before any customer line leaves them empty.
+                for (int column = 1; column < firstDataColumn_; ++column)
+                    grid_.SetCell(column, row_, grid_.Cell(column, row_ - 1));
+            }
+            if (row.measurement)
+                writeMeasurement(row_, visit.measurements[*row.measurement]);
+        }
+    }
+
+    // Row `row` of a visit in grid row 1, with the identity cells the row shows within its
+    // record.
+    void writeOwnRow(const Visit& visit, const Row& row) {
+        if (row.customer)
+            writeIdentity(1, *row.customer);
+        if (row.measurement)
+            writeMeasurement(1, visit.measurements[*row.measurement]);
     }
 
 private:
-    bool ticked(int field) const {
-        return settings_.Listboxfields.Checked[static_cast<std::size_t>(field)];
-    }
-
     void openRow() {
         ++row_;
         grid_.SetRowCount(row_ + 1);
     }
 
-    void addCustomerLine(const std::string& line, int& cursor) {
-        const std::string customerNo = NextToken(line, cursor);
-        rowOpen_ = true;
-        openRow();
-        int column = 1;
-        if (ticked(FieldSerialNo))
-            grid_.SetCell(column++, row_, *instrumentSerial_);
-        if (ticked(FieldCustomerNo))
-            grid_.SetCell(column, row_, customerNo);
+    std::string decimal(std::string_view text) const {
+        return ApplyDecimalDelimiter(text, format_.decimalMark);
     }
 
-    void addMeasurementLine(int type, const std::string& line, int& cursor) {
-        if (!rowOpen_) {
-            // A measurement of the same customer as the row above gets a row of its own with
-            // that row's identity cells. A measurement before any customer line gets a new row
-            // too, so it never fills the heading row; its identity cells stay empty.
-            openRow();
-            if (row_ > 1)
-                for (int column = 1; column < firstDataColumn_; ++column)
-                    grid_.SetCell(column, row_, grid_.Cell(column, row_ - 1));
-        }
-        rowOpen_ = false;
+    void writeIdentity(int row, const std::string& customerNo) {
+        int column = 1;
+        if (format_.shows(FieldSerialNo))
+            grid_.SetCell(column++, row, *instrumentSerial_);
+        if (format_.shows(FieldCustomerNo))
+            grid_.SetCell(column, row, customerNo);
+    }
 
-        if (isTestLine(type)) {
-            grid_.SetCell(0, row_, std::string(TestRowLabels[type - FirstTestLine]));
-            afterTestRow_ = true;
-        } else if (afterTestRow_) {
-            grid_.SetCell(0, row_, std::string(MeasurementAfterTestLabel));
-            afterTestRow_ = false;
-        }
-
-        std::array<std::string, MeasurementValues + 1> values; // values[1] to values[21]
-        for (int k = 1; k <= MeasurementValues; ++k)
-            values[k] = ApplyDecimalDelimiter(NextToken(line, cursor), decimalChar_);
-        const std::size_t dateValue = FieldTokenMap[FieldDateTime];
-        values[dateValue] = FormatDateTimeField(values[dateValue], settings_.RadioGroup1.ItemIndex,
-                                                settings_.RadioGroup2.ItemIndex == 1);
+    void writeMeasurement(int row, const Measurement& m) {
+        using instrument::Field;
+        if (m.isTest())
+            grid_.SetCell(0, row, std::string(TestRowLabels[static_cast<std::size_t>(m.test - 1)]));
+        else if (m.mean)
+            grid_.SetCell(0, row, std::string(MeanLabel));
 
         int column = firstDataColumn_;
-        int efficiencyColumn = -1;
         for (int field = FieldDateTime; field < FieldDraft; ++field) {
-            if (!ticked(field))
+            if (!format_.shows(field))
                 continue;
-            if (field == FieldFuel)
-                grid_.SetCell(column, row_, fuelName(values[FieldTokenMap[FieldFuel]]));
-            else if (field == FieldEfficiency)
-                efficiencyColumn = column;
-            else
-                grid_.SetCell(column, row_, values[FieldTokenMap[field]]);
+            const auto f = static_cast<Field>(field);
+            if (f == Field::DateTime)
+                grid_.SetCell(column, row,
+                              FormatDateTimeField(decimal(m.value(f).text),
+                                                  static_cast<int>(format_.dateLayout),
+                                                  format_.twoDigitYear));
+            else if (f == Field::Fuel)
+                grid_.SetCell(column, row, fuelName(m.fuel));
+            else if (f != Field::Efficiency)
+                grid_.SetCell(column, row, decimal(m.value(f).text));
+            else if (const std::optional<double> efficiency = m.number(f))
+                grid_.SetCell(column, row, decimal(FloatToText(*efficiency, 0, 1)));
             ++column;
         }
 
-        if (efficiencyColumn >= 0) {
-            const std::optional<double> efficiency =
-                EfficiencyFromLoss(TextToFloat(values[FieldTokenMap[FieldEfficiency]]));
-            if (efficiency)
-                grid_.SetCell(efficiencyColumn, row_,
-                              ApplyDecimalDelimiter(FloatToText(*efficiency, 0, 1), decimalChar_));
-        }
-
-        // Test measurements leave the draft to the measurement that follows them.
-        if (type == MeasurementLine && ticked(FieldDraft)) {
-            grid_.SetCell(column, row_, pendingDraft_);
-            pendingDraft_.clear();
-        }
-    }
-
-    void readDraftLine(const std::string& line, int& cursor) {
-        for (int k = 1; k < DraftValue; ++k)
-            NextToken(line, cursor);
-        pendingDraft_ = ApplyDecimalDelimiter(NextToken(line, cursor), decimalChar_);
+        // Tests leave the draft to the measurement that follows them.
+        if (!m.isTest() && format_.shows(FieldDraft))
+            grid_.SetCell(column, row, decimal(m.value(Field::Draft).text));
     }
 
     // Fuel numbers outside the table read as the nearest fuel that was read.
-    const std::string& fuelName(const std::string& fuelNumber) const {
-        return (*fuelNames_)[static_cast<std::size_t>(Clamp(TextToInt(fuelNumber), 1, fuelCount_))];
+    const std::string& fuelName(int fuelNumber) const {
+        return (*fuelNames_)[static_cast<std::size_t>(Clamp(fuelNumber, 1, fuelCount_))];
     }
 
+    const TableFormat& format_;
+    StringGrid& grid_;
+    const int firstDataColumn_;
     const std::string* instrumentSerial_ = nullptr;
     const FuelNameTable* fuelNames_ = nullptr;
     int fuelCount_ = 0;
-    const OutputSettings& settings_;
-    StringGrid& grid_;
-    const char decimalChar_;
-    const int firstDataColumn_;
-
     int row_ = 0;
-    // A customer line opened the current row and no measurement has filled it yet.
-    bool rowOpen_ = false;
-    bool afterTestRow_ = false;
-    std::string pendingDraft_;
 };
+
+bool hasTestLines(const Visit& visit) {
+    return std::any_of(visit.lineTypes.begin(), visit.lineTypes.end(),
+                       [](int type) { return type >= FirstTestLine; });
+}
 
 } // namespace
 
-std::vector<std::string> TableHeadings(const OutputSettings& settings, bool hasTestRecords) {
+std::vector<std::string> TableHeadings(const TableFormat& format, bool hasTestRecords) {
     std::vector<std::string> headings{hasTestRecords ? std::string(TestTableLabel) : ""};
     for (std::size_t i = 0; i < FieldCount; ++i) {
-        if (!settings.Listboxfields.Checked[i])
+        if (!format.fields[i])
             continue;
         std::string heading(hasTestRecords ? TestFieldHeadings[i] : FieldHeadings[i]);
-        if (settings.CBDimension.Checked)
+        if (format.unitsInHeadings)
             heading.append("  ").append(FieldUnits[i]);
         headings.push_back(std::move(heading));
     }
     return headings;
-}
-
-std::optional<double> EfficiencyFromLoss(double qa) {
-    if (qa < LeastLossForEfficiency)
-        return std::nullopt;
-    return 100.0 - qa;
-}
-
-char DecimalChar(const OutputSettings& settings) {
-    return settings.RadioGroup3.ItemIndex == 1 ? '.' : ',';
 }
 
 std::string ApplyDecimalDelimiter(std::string_view text, char decimalChar) {
@@ -252,29 +216,40 @@ void ClearTable(StringGrid& grid) {
             grid.SetCell(column, row, {});
 }
 
-void BuildTable(std::span<const TableRecord> records, const OutputSettings& settings,
-                StringGrid& grid) {
-    const auto isTestLine = [](const std::string& line) {
-        int cursor = 1;
-        return lineType(line, cursor) >= FirstTestLine;
-    };
-    const bool hasTestRecords = std::any_of(records.begin(), records.end(), [&](const auto& r) {
-        return std::any_of(r.lines.begin(), r.lines.end(), isTestLine);
-    });
-    TableRun run(settings, grid);
-    run.writeHeadings(hasTestRecords);
-    for (const TableRecord& record : records) {
-        run.readFrom(record);
-        for (const std::string& line : record.lines)
-            run.addLine(line);
+void BuildTable(std::span<const TableRecord> records, const TableFormat& format, StringGrid& grid) {
+    instrument::VisitReader reader;
+    std::vector<Visit> visits;
+    visits.reserve(records.size());
+    for (const TableRecord& record : records)
+        visits.push_back(reader.read(record.lines));
+    TableRun run(format, grid);
+    run.writeHeadings(std::any_of(visits.begin(), visits.end(), hasTestLines));
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        run.readFrom(records[i]);
+        run.addVisit(visits[i]);
     }
 }
 
 void BuildTable(const Memo& recordLines, const std::string& instrumentSerial,
-                const FuelNameTable& fuelNames, int fuelCount, const OutputSettings& settings,
+                const FuelNameTable& fuelNames, int fuelCount, const TableFormat& format,
                 StringGrid& grid) {
     const TableRecord readout{recordLines.Lines, instrumentSerial, fuelNames, fuelCount};
-    BuildTable(std::span(&readout, 1), settings, grid);
+    BuildTable(std::span(&readout, 1), format, grid);
+}
+
+std::vector<std::string> RowCells(const TableRecord& record, const instrument::Visit& visit,
+                                  std::size_t row, const TableFormat& format) {
+    StringGrid grid(1, 2);
+    TableRun run(format, grid);
+    run.readFrom(record);
+    run.writeHeadings(hasTestLines(visit));
+    if (row < visit.rows.size())
+        run.writeOwnRow(visit, visit.rows[row]);
+    std::vector<std::string> cells;
+    cells.reserve(static_cast<std::size_t>(grid.ColCount()));
+    for (int column = 0; column < grid.ColCount(); ++column)
+        cells.push_back(grid.Cell(column, 1));
+    return cells;
 }
 
 } // namespace ovena

@@ -1,12 +1,13 @@
 #pragma once
 
+#include "instrument/Visit.h"
 #include "platform/Components.h"
 #include "table/OutputSettings.h"
+#include "table/TableFormat.h"
 
 #include <array>
 #include <map>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,35 +19,24 @@ namespace ovena {
 inline constexpr int MaxFuels = 60;
 using FuelNameTable = std::array<std::string, MaxFuels + 1>;
 
-// Record line types: the first item of every record line.
-enum RecordType : int {
-    CustomerLine = 1,
-    MeasurementLine = 2,
-    DraftLine = 12,
-    FirstTestLine = 21, // 21, 22 and 23 are test measurements 1 to 3
-    LastTestLine = 23,
-};
-
-// The decimal character the settings select: "." for "Point", "," otherwise.
-char DecimalChar(const OutputSettings& settings);
+// The test lines and the efficiency, as the instrument model defines them.
+using instrument::EfficiencyFromLoss;
+using instrument::FirstTestLine;
+using instrument::LastTestLine;
 
 // The text with every "," and every "." replaced by `decimalChar`.
 std::string ApplyDecimalDelimiter(std::string_view text, char decimalChar);
 
 // Renders the ten digits YYMMDDhhmm of a record's date and time in one of the five layouts of
-// "Date Time format" (0 to 4; any other number renders as layout 0), with two blanks between
-// date and time. A shorter text gives shorter parts.
+// "Date Time format" (0 to 4, DateLayout; any other number renders as layout 0), with two blanks
+// between date and time. A shorter text gives shorter parts.
 std::string FormatDateTimeField(std::string_view text, int layout, bool twoDigitYear);
 
 // The texts of the heading row: the label column's ("Prova" when the records hold test
-// measurements, else empty), then the heading of each ticked field in catalogue order (the test
-// heading when the records hold tests), followed by two blanks and its unit when "Insert units"
-// is ticked.
-std::vector<std::string> TableHeadings(const OutputSettings& settings, bool hasTestRecords);
-
-// The efficiency a flue-gas loss Qa gives: 100 minus Qa; none when Qa is below 0.1, as no loss
-// was measured.
-std::optional<double> EfficiencyFromLoss(double qa);
+// measurements, else empty), then the heading of each field shown in catalogue order (the test
+// heading when the records hold tests), followed by two blanks and its unit when the format puts
+// units in the headings.
+std::vector<std::string> TableHeadings(const TableFormat& format, bool hasTestRecords);
 
 // Empties every cell; the row and column counts stay.
 void ClearTable(StringGrid& grid);
@@ -82,18 +72,23 @@ private:
         fuelTables_;
 };
 
-// Fills `grid` from record lines: row 0 the headings, then one row per measurement with the
-// ticked fields in catalogue order from column 1, the label column 0 and one empty column after
-// the last field. The lines of all records are read as one sequence, in order; each record's
-// rows show its own serial number and fuel names, so records of several instruments make one
-// table. The caller applies the export options first and starts the export once the table is
-// built.
-void BuildTable(std::span<const TableRecord> records, const OutputSettings& settings,
-                StringGrid& grid);
+// Fills `grid` from record lines: row 0 the headings, then one row per row of the records'
+// visits (instrument::Visit) with the fields shown in catalogue order from column 1, the label
+// column 0 and one empty column after the last field. The records are read as one sequence of
+// lines, in order (instrument::VisitReader); each record's rows show its own serial number and
+// fuel names, so records of several instruments make one table. The caller applies the export
+// options first and starts the export once the table is built.
+void BuildTable(std::span<const TableRecord> records, const TableFormat& format, StringGrid& grid);
 
 // The same for the lines of one readout.
 void BuildTable(const Memo& recordLines, const std::string& instrumentSerial,
-                const FuelNameTable& fuelNames, int fuelCount, const OutputSettings& settings,
+                const FuelNameTable& fuelNames, int fuelCount, const TableFormat& format,
                 StringGrid& grid);
+
+// The cells of row `row` (of visit.rows) in the table the record makes on its own, by grid
+// column as BuildTable fills them; empty cells when the visit has no such row. `visit` is the
+// record read on its own (instrument::readVisit).
+std::vector<std::string> RowCells(const TableRecord& record, const instrument::Visit& visit,
+                                  std::size_t row, const TableFormat& format);
 
 } // namespace ovena

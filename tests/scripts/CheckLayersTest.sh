@@ -18,7 +18,7 @@ fail() {
 # A copy of the source folders; plant FILE LINE adds LINE to FILE there, after putting back
 # the file planted before.
 mkdir "$work/tree"
-for folder in platform link export table procedures session app cli sim tests docs; do
+for folder in platform instrument archive link export table procedures session app cli sim tests docs; do
   cp -r "$source_dir/$folder" "$work/tree/"
 done
 planted=
@@ -62,6 +62,10 @@ refused app/About.cpp '#include "qt/MainView.h"'
 refused app/About.cpp '#include "../app/qt/MainView.h"'
 refused link/komm.cpp '#include "../tests/support/FakeUi.h"'
 refused export/XLSXExport.cpp '#include "archive/Archive.h"'
+refused instrument/Visit.cpp '#include "link/Funcs.h"'
+refused instrument/Visit.cpp '#include "table/FieldCatalogue.h"'
+refused link/Funcs.cpp '#include "instrument/Visit.h"'
+refused archive/RecordFields.cpp '#include "table/TableBuilder.h"'
 refused link/komm.cpp '#include <QWidget>'
 refused export/HTMLExport.cpp '#include <QtCore/QString>'
 refused app/TDAMain.cpp '#include <QString>'
@@ -74,6 +78,8 @@ refused app/qt/MainView.cpp '#include <libpq-fe.h>'
 accepted table/TableBuilder.cpp '#include "link/komm.h"'
 accepted app/qt/MainView.cpp '#include "app/TDAMain.h"'
 accepted cli/main.cpp '#include "archive/Archive.h"'
+accepted table/TableBuilder.cpp '#include "instrument/Visit.h"'
+accepted archive/Archive.cpp '#include "instrument/Fields.h"'
 accepted session/Session.cpp '#include "archive/Sync.h"'
 accepted app/FormArchive.cpp '#include "session/Session.h"'
 accepted app/qt/ArchiveView.cpp '#include <QtCharts/QChartView>'
