@@ -1,7 +1,8 @@
-// ovena-bench: the export engine, the readout and the measurement archive, measured (scripts/bench
-// prints the summary).
+// ovena-bench: the export engine, the readout, the measurement archive and the assessment, measured
+// (scripts/bench prints the summary).
 
 #include "ArchiveBench.h"
+#include "AssessmentBench.h"
 #include "ExportBench.h"
 #include "ReadoutBench.h"
 
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     ovena::bench::registerExportBenchmarks();
     ovena::bench::registerReadoutBenchmarks();
     ovena::bench::registerArchiveBenchmarks();
+    ovena::bench::registerAssessmentBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
