@@ -44,7 +44,9 @@ std::string searchKey(std::string_view utf8) {
             base = Latin1Bases[c - 0xC0];
         else if (c >= 0x100 && c <= 0x17F)
             base = LatinExtendedABases[c - 0x100];
-        if (base != '*')
+        if (c == 0xDF)
+            key += "ss";
+        else if (base != '*')
             key += base;
         else
             appendUtf8(key, c);
