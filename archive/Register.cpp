@@ -109,11 +109,17 @@ template <class Change> bool PlantRegister::inTransaction(Change change) {
     return changed;
 }
 
-std::optional<Plant> PlantRegister::plant(std::string_view customer) {
-    const std::optional<StoredVersion> latest = latestVersion(db_, PlantEntity, customer);
+std::optional<std::string> PlantRegister::currentContent(std::string_view entity,
+                                                         std::string_view key) {
+    std::optional<StoredVersion> latest = latestVersion(db_, entity, key);
     if (!latest || latest->deleted)
         return std::nullopt;
-    return plantFromContent(customer, latest->content);
+    return std::move(latest->content);
+}
+
+std::optional<Plant> PlantRegister::plant(std::string_view customer) {
+    const std::optional<std::string> content = currentContent(PlantEntity, customer);
+    return content ? std::optional<Plant>(plantFromContent(customer, *content)) : std::nullopt;
 }
 
 bool PlantRegister::savePlant(const Plant& plant) {
@@ -184,10 +190,9 @@ std::int64_t PlantRegister::countPlants() {
 }
 
 std::optional<InstrumentEntry> PlantRegister::instrument(std::string_view serial) {
-    const std::optional<StoredVersion> latest = latestVersion(db_, InstrumentEntity, serial);
-    if (!latest || latest->deleted)
-        return std::nullopt;
-    return instrumentFromContent(serial, latest->content);
+    const std::optional<std::string> content = currentContent(InstrumentEntity, serial);
+    return content ? std::optional<InstrumentEntry>(instrumentFromContent(serial, *content))
+                   : std::nullopt;
 }
 
 bool PlantRegister::saveInstrument(const InstrumentEntry& instrument) {
@@ -217,10 +222,8 @@ std::vector<InstrumentEntry> PlantRegister::instruments() {
 }
 
 std::optional<Company> PlantRegister::company() {
-    const std::optional<StoredVersion> latest = latestVersion(db_, CompanyEntity, "");
-    if (!latest || latest->deleted)
-        return std::nullopt;
-    return companyFromContent(latest->content);
+    const std::optional<std::string> content = currentContent(CompanyEntity, "");
+    return content ? std::optional<Company>(companyFromContent(*content)) : std::nullopt;
 }
 
 bool PlantRegister::saveCompany(const Company& company) {

@@ -147,6 +147,8 @@ private:
     bool put(std::string_view entity, std::string_view key, std::string content,
              std::string nameKey, std::string addressKey, bool deleted);
     bool putPlant(Plant plant);
+    // The content of the entry's latest version; none when it has none or it is a deletion.
+    std::optional<std::string> currentContent(std::string_view entity, std::string_view key);
     template <class Change> bool inTransaction(Change change);
 
     Database& db_;
