@@ -1,6 +1,7 @@
 #pragma once
 
 #include "archive/Register.h"
+#include "archive/RegisterFields.h"
 
 #include <optional>
 #include <string>
@@ -9,39 +10,6 @@
 #include <vector>
 
 namespace ovena::archive {
-
-// What a column of a register file holds: a plant's value, or one of the generator's whose
-// number the row gives (generator 1 when it gives none).
-enum class PlantField {
-    Customer,
-    Responsible,
-    TaxCode,
-    Role,
-    Address,
-    RegisterCode,
-    Phone,
-    Email,
-    Notes,
-    RecordsGenerator,
-    Generator,
-    Maker,
-    Model,
-    Serial,
-    Kind,
-    Fuel,
-    Burner,
-    UsefulPower,
-    HeatInput,
-    InstalledOn,
-    ManufacturedOn,
-};
-
-// The field's name in exported files and in a "field=column" assignment ("useful_power_kw").
-std::string_view fieldName(PlantField field);
-// The field a heading names: its own name or a common Italian, German or English one
-// ("Codice impianto", "Kundennummer", "Nennleistung", "Potenza utile"), ignoring case, accents,
-// spaces and punctuation.
-std::optional<PlantField> fieldOfHeading(std::string_view heading);
 
 enum class CsvEncoding { Utf8, Windows1252 };
 

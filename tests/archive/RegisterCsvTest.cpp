@@ -118,6 +118,27 @@ TEST(RegisterCsv, RowsThatCannotBeReadAreListedWithTheReason) {
     EXPECT_EQ(plants[1].customer, "7");
 }
 
+TEST(RegisterFields, ValuesAreReadAsUsersWriteThem) {
+    EXPECT_EQ(powerFromText("24,5 kW"), 24.5);
+    EXPECT_EQ(powerFromText("1000.25"), 1000.25);
+    EXPECT_EQ(powerFromText("0"), 0.0);
+    for (const char* notPower : {"abc", "-1", "1e400", "", "2,5,1", "kW"})
+        EXPECT_FALSE(powerFromText(notPower).has_value()) << notPower;
+    EXPECT_EQ(dateFromText("31.5.2010"), 2010y / May / 31d);
+    EXPECT_EQ(dateFromText("29/02/2012"), 2012y / February / 29d);
+    for (const char* notDate : {"2010-02-29", "31/05/10", "5/2010", "2010-5-31", "1.2.2010x"})
+        EXPECT_FALSE(dateFromText(notDate).has_value()) << notDate;
+    EXPECT_EQ(generatorKindFromText("Niedertemperatur"), GeneratorKind::LowTemperature);
+    EXPECT_EQ(generatorKindFromText("aria calda"), GeneratorKind::WarmAir);
+    EXPECT_EQ(burnerKindFromText("Gebläse"), BurnerKind::GasWithFan);
+    EXPECT_EQ(burnerKindFromText("VERDAMPFER"), BurnerKind::Vaporising);
+    EXPECT_EQ(roleFromText("Terzo responsabile"), ResponsibleRole::ThirdParty);
+    EXPECT_EQ(generatorNumberFromText("GT3"), 3);
+    EXPECT_EQ(fieldOfHeading("Potenza utile (kW)"), PlantField::UsefulPower);
+    EXPECT_EQ(fieldOfHeading("Nennwärmebelastung"), PlantField::HeatInput);
+    EXPECT_FALSE(fieldOfHeading("Colour").has_value());
+}
+
 TEST(RegisterCsv, AssignmentsDecideTheColumnsTheyName) {
     const std::string file = "Nr;Cliente;Note\n12;Rossi;caldaia in cantina\n";
     const CsvReading reading = readPlantsCsv(file, {"customer=Nr", "notes=2", "address=Note"});
