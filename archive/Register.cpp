@@ -158,27 +158,47 @@ std::vector<Plant> PlantRegister::findPlants(std::string_view text, std::int64_t
     const std::string keyEnd = afterEveryExtension(key);
     const std::string customer = utf8ToCp1252(text);
     const std::string customerEnd = bytesAfterPrefix(customer);
-    std::string sql = "SELECT v.entity_key, v.content FROM register_version v"
-                      " WHERE v.entity = $1 AND v.deleted = 0 AND " +
-                      std::string(IsLatestVersion);
-    std::vector<SqlValue> params{Text{PlantEntity}};
-    if (!key.empty() || !customer.empty()) {
-        sql += " AND (v.name_key >= $2 AND v.name_key < $3 OR v.address_key >= $2 AND"
-               " v.address_key < $3 OR v.entity_key >= $4";
-        sql += customerEnd.empty() ? ")" : " AND v.entity_key < $5)";
-        params.insert(params.end(), {Text{key}, Text{keyEnd}, Bytes{customer}});
-        if (!customerEnd.empty())
-            params.push_back(Bytes{customerEnd});
-    }
-    sql += " ORDER BY v.name_key, v.entity_key";
-    if (limit >= 0) {
-        sql += " LIMIT $" + std::to_string(params.size() + 1);
-        params.push_back(limit);
-    }
+    // Names, then addresses, then numbers: each walks its own index in order and stops at the
+    // limit, so a search costs about the same among any number of plants.
+    const std::string nameMatches = "v.name_key >= $2 AND v.name_key < $3";
+    const std::string addressMatches = "v.address_key >= $2 AND v.address_key < $3";
+    const std::string numberMatches =
+        customerEnd.empty() ? "v.entity_key >= $4" : "v.entity_key >= $4 AND v.entity_key < $5";
+    struct Search {
+        std::string condition, order;
+        bool byNumber;
+    };
+    const Search searches[] = {
+        {nameMatches, "v.name_key, ", false},
+        {addressMatches + " AND NOT (" + nameMatches + ")", "v.address_key, ", false},
+        {numberMatches + " AND NOT (" + nameMatches + ") AND NOT (" + addressMatches + ")", "",
+         true},
+    };
     std::vector<Plant> plants;
-    db_.queryWith(sql, params, [&](const SqlRow& row) {
-        plants.push_back(plantFromContent(row.bytes(0), row.bytes(1)));
-    });
+    for (const Search& search : searches) {
+        std::vector<SqlValue> params{Text{PlantEntity}, Text{key}, Text{keyEnd}};
+        if (search.byNumber)
+            params.push_back(Bytes{customer});
+        if (search.byNumber && !customerEnd.empty())
+            params.push_back(Bytes{customerEnd});
+        std::string sql = "SELECT v.entity_key, v.content FROM register_version v"
+                          " WHERE v.entity = $1 AND " +
+                          search.condition + " AND v.deleted = 0 AND " +
+                          std::string(IsLatestVersion) + " ORDER BY " + search.order +
+                          "v.entity_key";
+        if (limit >= 0) {
+            const auto wanted = limit - static_cast<std::int64_t>(plants.size());
+            if (wanted <= 0)
+                break;
+            sql += " LIMIT $" + std::to_string(params.size() + 1);
+            params.push_back(wanted);
+        }
+        db_.queryWith(sql, params, [&](const SqlRow& row) {
+            plants.push_back(plantFromContent(row.bytes(0), row.bytes(1)));
+        });
+        if (key.empty() && customer.empty())
+            break; // the names alone list every plant
+    }
     return plants;
 }
 

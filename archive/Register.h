@@ -126,8 +126,9 @@ public:
     std::vector<PlantVersion> plantHistory(std::string_view customer);
 
     // The current plants whose responsible person's name, address or customer number begins
-    // with `text`, ignoring case and accents ("lodz" finds "Łódź"); all plants for an empty
-    // text. Sorted by name then customer number, at most `limit` (-1: all).
+    // with `text`, ignoring case and accents ("lodz" finds "Łódź"), at most `limit` (-1: all):
+    // first those found by name (by name, then number), then by address (by address, then
+    // number), then by number. An empty text lists every plant by name.
     std::vector<Plant> findPlants(std::string_view text, std::int64_t limit = -1);
     std::int64_t countPlants();
 

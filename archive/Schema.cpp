@@ -131,8 +131,9 @@ constexpr std::string_view Version3[] = {
     " origin {TEXT} NOT NULL DEFAULT ''){STRICT}",
     "CREATE INDEX register_version_latest"
     " ON register_version (entity, entity_key, changed_at, workstation, uid)",
-    "CREATE INDEX register_version_name ON register_version (entity, name_key)",
-    "CREATE INDEX register_version_address ON register_version (entity, address_key)",
+    "CREATE INDEX register_version_name ON register_version (entity, name_key, entity_key)",
+    "CREATE INDEX register_version_address"
+    " ON register_version (entity, address_key, entity_key)",
 };
 
 // The workstation's own bookkeeping: how far each server has been given the readouts.
