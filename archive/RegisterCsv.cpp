@@ -30,6 +30,14 @@ void applyRow(Plant& plant, const CsvRow& row) {
             setField(plant, number, field, text);
 }
 
+// The cell without the spaces around it.
+std::string trimmed(std::string_view cell) {
+    const std::size_t first = cell.find_first_not_of(' ');
+    if (first == std::string_view::npos)
+        return {};
+    return std::string(cell.substr(first, cell.find_last_not_of(' ') - first + 1));
+}
+
 Plant plantNumbered(const std::string& customer) {
     Plant plant;
     plant.customer = customer;
@@ -205,8 +213,9 @@ CsvReading readPlantsCsv(std::string_view bytes, const std::vector<std::string>&
                                        std::to_string(reading.columns.size())});
                         return;
                     }
-                } else if (reading.columns[i] && !cells[i].empty()) {
-                    row.values.emplace_back(*reading.columns[i], cells[i]);
+                } else if (const std::string value = trimmed(cells[i]);
+                           reading.columns[i] && !value.empty()) {
+                    row.values.emplace_back(*reading.columns[i], value);
                 }
             }
             const std::string customer = customerOf(row);

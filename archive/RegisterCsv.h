@@ -40,7 +40,8 @@ struct CsvReading {
 
 // Reads a register file: any of the separators ; , tab | (the one the heading row uses most),
 // UTF-8 (with or without a byte order mark) or else Windows-1252, quoted cells as spreadsheets
-// write them. The heading row names the columns (fieldOfHeading); `assignments`
+// write them, the spaces around a value left out. The heading row names the columns
+// (fieldOfHeading); `assignments`
 // ("field=column", the column by its heading or its number from 1) decide for the columns they
 // name. A row that cannot be read (no customer number, a power that is no number, a date that
 // is no date, a kind not known, a quote not closed) is listed in `problems` and left out.

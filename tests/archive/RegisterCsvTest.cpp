@@ -140,7 +140,7 @@ TEST(RegisterFields, ValuesAreReadAsUsersWriteThem) {
 }
 
 TEST(RegisterCsv, AssignmentsDecideTheColumnsTheyName) {
-    const std::string file = "Nr;Cliente;Note\n12;Rossi;caldaia in cantina\n";
+    const std::string file = "Nr;Cliente;Note\n 12 ;Rossi;caldaia in cantina\n";
     const CsvReading reading = readPlantsCsv(file, {"customer=Nr", "notes=2", "address=Note"});
     const std::vector<Plant> plants = reading.plants();
     ASSERT_EQ(plants.size(), 1u);
