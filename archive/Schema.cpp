@@ -112,6 +112,30 @@ constexpr std::string_view Version2[] = {
     "CREATE INDEX measurement_measured_at ON measurement (measured_at)",
 };
 
+// Version 3: the plant register, every change an immutable version of its entry (see
+// archive/Register.h). The search keys are the name's and the address's (archive/SearchKey.h).
+constexpr std::string_view Version3[] = {
+    "CREATE TABLE register_version ("
+    " id {ID},"
+    " uid {TEXT} NOT NULL UNIQUE,"
+    " entity {TEXT} NOT NULL CHECK (entity IN ('plant', 'instrument', 'company')),"
+    " entity_key {BYTES} NOT NULL,"
+    " changed_at {TEXT} NOT NULL,"
+    " workstation {TEXT} NOT NULL,"
+    " user_name {TEXT} NOT NULL,"
+    " deleted {INT} NOT NULL CHECK (deleted IN (0, 1)),"
+    " content {TEXT} NOT NULL,"
+    " name_key {TEXT} NOT NULL,"
+    " address_key {TEXT} NOT NULL,"
+    // On a workstation, the server archive a version came from; empty for its own changes.
+    " origin {TEXT} NOT NULL DEFAULT ''){STRICT}",
+    "CREATE INDEX register_version_latest"
+    " ON register_version (entity, entity_key, changed_at, workstation, uid)",
+    "CREATE INDEX register_version_name ON register_version (entity, name_key, entity_key)",
+    "CREATE INDEX register_version_address"
+    " ON register_version (entity, address_key, entity_key)",
+};
+
 // The workstation's own bookkeeping: how far each server has been given the readouts.
 constexpr std::string_view LocalVersion1[] = {
     "CREATE TABLE server_sync ("
@@ -119,6 +143,15 @@ constexpr std::string_view LocalVersion1[] = {
     " server {TEXT} NOT NULL,"
     " last_readout {INT} NOT NULL,"
     " synced_at {TEXT} NOT NULL){STRICT}",
+};
+
+// ... and how far the register's versions went each way: the last local version looked at for
+// sending, the last server version received.
+constexpr std::string_view LocalVersion3[] = {
+    "CREATE TABLE register_sync ("
+    " server_archive {TEXT} PRIMARY KEY,"
+    " last_sent {INT} NOT NULL,"
+    " last_received {INT} NOT NULL){STRICT}",
 };
 
 bool hasMetaTable(Database& db) {
@@ -164,6 +197,13 @@ void migrateTo(Database& db, int version) {
         for (std::string_view statement : Version2)
             db.execute(expand(statement, types));
         addMissingMeasurementRows(db);
+    }
+    if (version == 3) {
+        for (std::string_view statement : Version3)
+            db.execute(expand(statement, types));
+        if (db.dialect() == Dialect::SQLite)
+            for (std::string_view statement : LocalVersion3)
+                db.execute(expand(statement, types));
     }
     setMetaValue(db, "schema_version", std::to_string(version));
 }

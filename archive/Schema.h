@@ -7,7 +7,7 @@
 namespace ovena::archive {
 
 // The schema version this program reads and writes.
-inline constexpr int SchemaVersion = 2;
+inline constexpr int SchemaVersion = 3;
 
 // Brings the store's tables to SchemaVersion: creates them in an empty store, runs each
 // migration an older store needs in a transaction of its own. Two programs preparing the same

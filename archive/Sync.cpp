@@ -1,6 +1,8 @@
 #include "archive/Sync.h"
 
 #include "archive/Measurements.h"
+#include "archive/RegisterSync.h"
+#include "archive/RowInserts.h"
 #include "archive/Schema.h"
 #include "archive/Workstation.h"
 
@@ -11,10 +13,8 @@ namespace ovena::archive {
 
 namespace {
 
-// Records per server transaction, and rows per statement (each row has up to ten parameters;
-// PostgreSQL takes 65535 in one statement).
+// Records per server transaction.
 constexpr std::int64_t BatchRecords = 5000;
-constexpr std::size_t RowsPerStatement = 500;
 // A transaction that lost a race (a deadlock between two workstations) runs again.
 constexpr int Attempts = 5;
 
@@ -89,34 +89,6 @@ std::optional<Batch> nextBatch(Database& local, std::int64_t after) {
                     batch.links.push_back({row.text(0), row.integer(1), row.text(2)});
                 });
     return batch;
-}
-
-// Runs `head` + "(row), (row), ..." + `tail` for the rows, RowsPerStatement at a time. Each row
-// gives its parameters; `casts` are their types, so the server reads each one right. Answers
-// the sum of the statements' first result column (when they have one).
-template <class Row, class ParamsOf>
-std::int64_t insertRows(Database& server, std::string_view head, std::string_view tail,
-                        std::initializer_list<std::string_view> casts, const std::vector<Row>& rows,
-                        ParamsOf paramsOf) {
-    std::int64_t total = 0;
-    for (std::size_t first = 0; first < rows.size(); first += RowsPerStatement) {
-        const std::size_t end = std::min(rows.size(), first + RowsPerStatement);
-        std::string sql(head);
-        std::vector<SqlValue> params;
-        for (std::size_t i = first; i < end; ++i) {
-            sql += i == first ? "(" : ", (";
-            std::size_t column = params.size();
-            for (std::string_view cast : casts) {
-                sql += column == params.size() ? "$" : ", $";
-                sql += std::to_string(++column) + "::" + std::string(cast);
-            }
-            sql += ")";
-            paramsOf(rows[i], params);
-        }
-        sql += tail;
-        server.queryWith(sql, params, [&](const SqlRow& row) { total += row.integer(0); });
-    }
-    return total;
 }
 
 // Sends one batch in one transaction; answers how many of its records were new there.
@@ -198,7 +170,11 @@ std::string SyncResult::text() const {
         return std::to_string(n) + " " + what + (n == 1 ? "" : "s");
     };
     return counted(readouts, "readout") + " and " + counted(records, "record") + " sent to " +
-           server + " (" + std::to_string(newRecords) + " new there)";
+           server + " (" + std::to_string(newRecords) + " new there)" +
+           (registerSent + registerReceived > 0
+                ? "; " + counted(registerSent, "register change") + " sent, " +
+                      std::to_string(registerReceived) + " received"
+                : "");
 }
 
 SyncResult pushToServer(Archive& localArchive, Archive& serverArchive,
@@ -230,6 +206,9 @@ SyncResult pushToServer(Archive& localArchive, Archive& serverArchive,
         result.records += static_cast<int>(batch->records.size());
     }
     remember(local, serverId, result.server, last);
+    const RegisterSyncResult plants = syncRegister(local, server);
+    result.registerSent = plants.sent;
+    result.registerReceived = plants.received;
     return result;
 }
 

@@ -1,9 +1,11 @@
-// ovena-bench: the export engine, the readout and the measurement archive, measured (scripts/bench
-// prints the summary).
+// ovena-bench: the export engine, the readout, the measurement archive, the assessment and the
+// plant register, measured (scripts/bench prints the summary).
 
 #include "ArchiveBench.h"
+#include "AssessmentBench.h"
 #include "ExportBench.h"
 #include "ReadoutBench.h"
+#include "RegisterBench.h"
 
 #include "support/TestEnvironment.h"
 
@@ -15,6 +17,8 @@ int main(int argc, char** argv) {
     ovena::bench::registerExportBenchmarks();
     ovena::bench::registerReadoutBenchmarks();
     ovena::bench::registerArchiveBenchmarks();
+    ovena::bench::registerAssessmentBenchmarks();
+    ovena::bench::registerRegisterBenchmarks();
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

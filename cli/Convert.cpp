@@ -40,8 +40,10 @@ struct ConvertRequest {
     std::optional<std::string> pageHeader;
     std::optional<std::string> pageFooter;
     std::optional<std::string> margins;
+    std::optional<std::string> separator;
     bool printGridlines = false;
     bool printHeadings = false;
+    bool rawCells = false;
 };
 
 // A mistake in what the user asked for (exit status 2).
@@ -146,6 +148,7 @@ void configure(TExportStringGrid& component, const ConvertRequest& r) {
             component.XL_Options.PageFooter = utf8ToCp1252(*r.pageFooter);
         component.XL_Options.PrintGridlines = r.printGridlines;
         component.XL_Options.PrintHeadings = r.printHeadings;
+        component.EscapeFormulaTexts = !r.rawCells;
         if (r.margins) {
             const auto m = commaList(*r.margins);
             if (m.size() != 4)
@@ -167,10 +170,34 @@ std::string readInput(const std::string& path) {
     return bytes.str();
 }
 
+// The input's field separator: the one asked for ("tab" for TAB), else the one it uses.
+char inputSeparator(const ConvertRequest& r, std::string_view csv) {
+    if (!r.separator)
+        return detectSeparator(csv);
+    if (*r.separator == "tab")
+        return '\t';
+    if (r.separator->size() != 1 || *r.separator == "\"" || *r.separator == "\n" ||
+        *r.separator == "\r")
+        throw UsageProblem("--separator takes one character or \"tab\": \"" + *r.separator + "\"");
+    return r.separator->front();
+}
+
 int runConvert(const ConvertRequest& r) {
     StringGrid grid(0, 0);
+    std::string csv;
+    char separator = ',';
     try {
-        readCsvTable(readInput(r.input), grid);
+        csv = readInput(r.input);
+        separator = inputSeparator(r, csv);
+    } catch (const UsageProblem& e) {
+        std::cerr << "ovena-cli convert: " << e.what() << '\n';
+        return UsageError;
+    } catch (const std::exception& e) {
+        std::cerr << "ovena-cli convert: " << r.input << ": " << e.what() << '\n';
+        return ExportFailed;
+    }
+    try {
+        readCsvTable(csv, grid, separator);
     } catch (const std::exception& e) {
         std::cerr << "ovena-cli convert: " << r.input << ": " << e.what() << '\n';
         return ExportFailed;
@@ -211,14 +238,18 @@ void addConvertCommand(CLI::App& app, int& status) {
     auto request = std::make_shared<ConvertRequest>();
     CLI::App* cmd = app.add_subcommand(
         "convert",
-        "Export a table from a CSV file (RFC 4180, comma-separated, bytes kept as they are; the "
-        "first record holds the column captions) in one of the export formats.");
+        "Export a table from a CSV file (RFC 4180, bytes kept as they are; the first record "
+        "holds the column captions and shows the separator: \",\", \";\" or TAB) in one of the "
+        "export formats.");
     cmd->add_option("INPUT", request->input, "CSV file with the table")
         ->required()
         ->check(CLI::ExistingFile);
     std::vector<std::string> formatNames;
     for (const auto& [name, type] : formats())
         formatNames.push_back(name);
+    cmd->add_option("--separator", request->separator,
+                    "Field separator of INPUT, one character or \"tab\" (default: the one its "
+                    "first record uses)");
     cmd->add_option("--format", request->format,
                     "Export format: html, word, excel, xlsx, text, rtf, csv, tab, dif or sylk "
                     "(formats whose writer is not built in fail with a message)")
@@ -259,7 +290,11 @@ void addConvertCommand(CLI::App& app, int& status) {
     cmd->add_flag("--print-gridlines", request->printGridlines,
                   "Excel workbooks: print the grid lines");
     cmd->add_flag("--print-headings", request->printHeadings,
-                  "Excel workbooks: print the row and column headings");
+                  "Excel workbook (excel): print the row and column headings (the xlsx "
+                  "workbook prints its caption row on every page instead)");
+    cmd->add_flag("--raw-cells", request->rawCells,
+                  "CSV and tab files: write texts starting with =, +, -, @ as they are (by "
+                  "default they get a leading apostrophe, so that spreadsheets do not run them)");
     cmd->add_option("--margins", request->margins,
                     "Word and RTF page margins L,R,T,B in twentieths of a point (default "
                     "1250,1250,1000,1000)");

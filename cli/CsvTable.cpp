@@ -1,13 +1,30 @@
 #include "CsvTable.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace ovena::cli {
 
-void readCsvTable(std::string_view csv, StringGrid& grid) {
+char detectSeparator(std::string_view csv) {
+    constexpr std::string_view candidates = ";\t,";
+    std::size_t counts[candidates.size()] = {};
+    bool quoted = false;
+    for (const char c : csv) {
+        if (c == '"')
+            quoted = !quoted;
+        else if (!quoted && (c == '\r' || c == '\n'))
+            break;
+        else if (const auto k = candidates.find(c); !quoted && k != std::string_view::npos)
+            ++counts[k];
+    }
+    const auto most = std::max_element(std::begin(counts), std::end(counts));
+    return *most == 0 ? ',' : candidates[static_cast<std::size_t>(most - std::begin(counts))];
+}
+
+void readCsvTable(std::string_view csv, StringGrid& grid, char separator) {
     std::vector<std::vector<std::string>> records;
     std::vector<std::string> record;
     std::string field;
@@ -35,7 +52,7 @@ void readCsvTable(std::string_view csv, StringGrid& grid) {
         } else if (c == '"') {
             quoted = true;
             fieldStarted = true;
-        } else if (c == ',') {
+        } else if (c == separator) {
             endField();
             fieldStarted = true;
         } else if (c == '\r' && i + 1 < csv.size() && csv[i + 1] == '\n') {

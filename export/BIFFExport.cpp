@@ -7,7 +7,6 @@
 #include "export/WriterRegistry.h"
 
 #include "platform/LocaleSettings.h"
-#include "platform/SettingsStore.h"
 
 #include <algorithm>
 #include <array>
@@ -16,8 +15,14 @@ namespace ovena {
 
 namespace {
 
-constexpr int SheetRows = 65536;
+// A sheet of BIFF2 records: its ROW records number rows up to 16,384, columns up to 256.
+constexpr int SheetRows = 16384;
 constexpr int SheetColumns = 256;
+
+[[noreturn]] void failTooLarge(int count, const char* what, const char* capacity) {
+    throw ExportError("The table has " + std::to_string(count) + " " + what +
+                      "; the Excel workbook holds " + capacity + ": use the Excel Workbook (xlsx)");
+}
 
 // Cell styles (XF indexes) by use.
 constexpr std::uint8_t OrdinaryStyle = 1;
@@ -59,14 +64,6 @@ std::uint16_t fontFlags(TFontStyles style) {
     return flags;
 }
 
-// The locale identifier: the stored "Locale" value when the store has one, otherwise the
-// platform's own locale (none at all counts as 0).
-std::string localeIdentifier(const ExportServices& services) {
-    if (auto stored = services.settings.readString(InternationalKey, "Locale"))
-        return *stored;
-    return services.locale.Locale.empty() ? "0" : services.locale.Locale;
-}
-
 } // namespace
 
 void registerBIFFExport(WriterRegistry& registry) {
@@ -80,12 +77,20 @@ void registerBIFFExport(WriterRegistry& registry) {
 TBIFFExport::TBIFFExport(TExportXComponent& component, TExportType exportType,
                          const std::string& fileName)
     : TCustomShellViewExport(component, exportType, fileName) {
-    BiffVariant = biff::variantForLocale(localeIdentifier(Component.Services()));
+    BiffVariant = biff::variantForLocale(LocaleIdentifier());
     Stream.emplace(TargetFile);
 }
 
 void TBIFFExport::WriteHeader(const ExportList& captions) {
     TCustomShellViewExport::WriteHeader(captions);
+
+    const biff::RowPlacement rows = biff::placeRows(Component);
+    // The table's sheet rows: those above it, its captions and its data rows.
+    const int tableRows = rows.CaptionRow + 1 + Component.RowCount;
+    if (tableRows > SheetRows)
+        failTooLarge(tableRows, "rows", "16,384");
+    if (captions.size() > SheetColumns)
+        failTooLarge(static_cast<int>(captions.size()), "columns", "256");
 
     Stream->write(biff::bof(BiffVariant));
     Stream->write(biff::codePage(biff::Windows1252));
@@ -113,7 +118,6 @@ void TBIFFExport::WriteHeader(const ExportList& captions) {
     WriteXF({0, 1, 0});
     WriteXF({0, 3, biff::BorderTop | biff::BorderBottom});
 
-    const biff::RowPlacement rows = biff::placeRows(Component);
     TitleRow = rows.TitleRow;
     StampRow = rows.StampRow;
     HeaderRow = rows.HeaderRow;
@@ -155,11 +159,12 @@ void TBIFFExport::WriteCell(std::string_view text, int row,
                             int column) {
     if (row < 0 || column < 0)
         return;
-    // A cell beyond the sheet fails the export rather than leaving rows or columns out of a
-    // workbook that says it succeeded (the archive window exports far more rows than a readout).
-    if (row >= SheetRows || column >= SheetColumns)
-        throw ExportError("The table does not fit an Excel 97 worksheet (65536 rows, 256 "
-                          "columns); the Excel Workbook (xlsx) holds it");
+    // A cell beyond the sheet (a footer below a full table) fails the export rather than
+    // leaving rows or columns out of a workbook that says it succeeded.
+    if (row >= SheetRows)
+        failTooLarge(row + 1, "rows", "16,384");
+    if (column >= SheetColumns)
+        failTooLarge(column + 1, "columns", "256");
     if (kind == 0)
         kind = ColumnKind(static_cast<std::size_t>(column), text);
     const auto r = static_cast<std::uint16_t>(row);

@@ -122,6 +122,16 @@ struct TXL_Options {
     std::string PageFooter = "Page &P of &N";
 };
 
+// How a source writes its numbers and date-time texts, for the xlsx workbook, which types its
+// cells by it rather than by the locale.
+struct TTableNotation {
+    // The decimal mark of the numbers; empty for the locale's decimal separator.
+    std::string DecimalMark;
+    // The layout of the date-time texts, position by position ("DD.MM.YY  hh:mm": D day, M
+    // month, Y year, h hour, m minute digits, other characters as they stand); empty for none.
+    std::string DateTimePicture;
+};
+
 // Page margins of the RTF writer, in twentieths of a point.
 struct TRTF_Options {
     std::uint16_t LeftMargin = 1250;
@@ -193,6 +203,10 @@ public:
     TPrint_Options Print_Options;
     TXL_Options XL_Options;
     TRTF_Options Word_RTF_Options;
+    TTableNotation TableNotation;
+    // Texts of the CSV and tab files that a spreadsheet would run as formulas (StartsLikeFormula)
+    // are written with a leading apostrophe; off writes every text as it is.
+    bool EscapeFormulaTexts = true;
     // Column widths in characters, one per exported data column; a blank entry means the
     // default width. Sources that lay out columns publish a validating setter.
     const std::vector<std::string>& ColWidths() const { return colWidths_; }

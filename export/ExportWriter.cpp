@@ -5,6 +5,7 @@
 #include "FooterFormat.h"
 #include "TextServices.h"
 
+#include "platform/SettingsStore.h"
 #include "platform/Shell.h"
 #include "platform/TempFiles.h"
 #include "platform/UiServices.h"
@@ -150,8 +151,12 @@ void TCustomExport::WriteFooter() {
         formatWithNumber(listText(Component.Footer()), Component.RowsExported, Locale()));
 }
 
-void TCustomExport::ReportFailure(const std::exception&) {
-    Ui().messageBox("Error", "Export Failed.", MessageIcon::Error, OkButton);
+void TCustomExport::ReportFailure(const std::exception& error) {
+    // The engine's own errors say why, in words meant for the user.
+    std::string text = "Export Failed.";
+    if (const auto* reason = dynamic_cast<const ExportError*>(&error); reason && *reason->what())
+        text += std::string("\n\n") + reason->what();
+    Ui().messageBox("Error", text, MessageIcon::Error, OkButton);
 }
 
 std::string TCustomExport::FitToWidth(std::string_view text, int width, bool alignNumbers) const {
@@ -344,6 +349,13 @@ std::string TCustomExport::TimeStampText() const {
     if (now.hour != 0 || now.minute != 0 || now.second != 0)
         text += " " + formatWindowsDateTime(Locale().sTimeFormat, now, Locale());
     return text;
+}
+
+std::string TCustomExport::LocaleIdentifier() const {
+    const ExportServices& services = Component.Services();
+    if (auto stored = services.settings.readString(InternationalKey, "Locale"))
+        return *stored;
+    return services.locale.Locale.empty() ? "0" : services.locale.Locale;
 }
 
 // ---- TCustomShellViewExport ----

@@ -88,6 +88,9 @@ protected:
     // atomically and deleted when the program ends. Throws ExportError when none can be made.
     std::string MakeTempFileName(const std::string& extension) const;
     std::string TimeStampText() const;
+    // The locale identifier as hexadecimal text: the stored "Locale" value when the store has
+    // one, otherwise the platform's own locale (none at all counts as "0").
+    std::string LocaleIdentifier() const;
 
     bool has(TExportOption option) const { return Component.has(option); }
     const LocaleSettings& Locale() const { return Component.Services().locale; }

@@ -1,6 +1,7 @@
 #include "export/HTMLExport.h"
 
 #include "export/HTMLText.h"
+#include "export/TableCells.h"
 #include "export/TextServices.h"
 #include "export/WriterRegistry.h"
 
@@ -11,6 +12,13 @@ namespace {
 // Tells readers that the page's texts are Windows-1252.
 constexpr std::string_view CharsetDeclaration =
     "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">";
+
+// On paper: landscape, the table as wide as the page (its cells wrap), the caption row
+// repeated on every page.
+constexpr std::string_view PrintStyle =
+    "<style type=\"text/css\">@media print{@page{size:landscape;margin:1cm}"
+    "table{width:100%}td{font-size:7pt;padding:1px}"
+    "thead{display:table-header-group}}</style>";
 
 } // namespace
 
@@ -36,8 +44,21 @@ std::string THTMLExport::pageText(std::string_view text, bool autoLink) const {
     return htmlText(text, false, autoLink, hasHtml(THTML_Option::htIgnoreLineBreaks));
 }
 
+std::string THTMLExport::cellStart(std::size_t i, std::string_view text) const {
+    const std::uint8_t kind = ColumnKind(i, text);
+    const std::string trimmed = trim(text);
+    if (kind == ValueKind::Number || kind == ValueKind::Currency ||
+        (kind == ValueKind::Text && ovena::IsNumeric(trimmed, notation_)))
+        return "<td align=\"right\">";
+    if (pictureDateTime(trimmed, Component.TableNotation.DateTimePicture) ||
+        ValueKind::holdsNumber(kind))
+        return "<td nowrap>";
+    return "<td>";
+}
+
 void THTMLExport::WriteHeader(const ExportList& captions) {
     TCustomTextExport::WriteHeader(captions);
+    notation_ = notationLocale(Locale(), Component.TableNotation);
     using F = HTMLTemplateField;
     Template =
         isBlank(Component.HTML_CustomTemplate())
@@ -46,12 +67,12 @@ void THTMLExport::WriteHeader(const ExportList& captions) {
     const std::string title = pageText(Component.Title(), false);
     // The page names its code page, so browsers and office programs show its texts as written
     // instead of guessing.
-    Output->write("<html><head>" + std::string(CharsetDeclaration) + "<title>" + title +
-                  "</title></head>\r\n<body bgcolor=\"" + field(F::PageBackground) + "\" link=\"" +
-                  field(F::LinkColour) + "\" vlink=\"" + field(F::VisitedLinkColour) +
-                  "\" text=\"" + field(F::TextColour) + "\" alink=\"" + field(F::ActiveLinkColour) +
-                  "\">\r\n<font color=\"" + field(F::FontColour) + "\" face=\"" +
-                  field(F::FontFace) + "\">\r\n");
+    Output->write("<html><head>" + std::string(CharsetDeclaration) + std::string(PrintStyle) +
+                  "<title>" + title + "</title></head>\r\n<body bgcolor=\"" +
+                  field(F::PageBackground) + "\" link=\"" + field(F::LinkColour) + "\" vlink=\"" +
+                  field(F::VisitedLinkColour) + "\" text=\"" + field(F::TextColour) +
+                  "\" alink=\"" + field(F::ActiveLinkColour) + "\">\r\n<font color=\"" +
+                  field(F::FontColour) + "\" face=\"" + field(F::FontFace) + "\">\r\n");
     if (hasHtml(THTML_Option::htDisplayTitle))
         Output->writeLine("<h1>" + title + "</h1>");
     if (has(TExportOption::TimeStamp))
@@ -68,12 +89,12 @@ void THTMLExport::WriteHeader(const ExportList& captions) {
     if (!has(TExportOption::ShowColHeaders))
         return;
     const bool bold = hasHtml(THTML_Option::htColHeadersBold);
-    Output->writeLine("<tr valign=\"top\" bgcolor=\"" + field(F::CaptionBackground) + "\">");
+    Output->writeLine("<thead><tr valign=\"top\" bgcolor=\"" + field(F::CaptionBackground) + "\">");
     for (const ExportItem& caption : captions)
         Output->writeLine(std::string("<td>") + (bold ? "<b>" : "") + "<font color=\"" +
                           field(F::CaptionColour) + "\">" + tableCell(caption.Text, false) +
                           "</font>" + (bold ? "</b>" : "") + "</td>");
-    Output->writeLine("</tr>");
+    Output->writeLine("</tr></thead>");
 }
 
 void THTMLExport::WriteRow(const ExportList& row, int rowNumber) {
@@ -86,8 +107,10 @@ void THTMLExport::WriteRow(const ExportList& row, int rowNumber) {
     else
         Output->writeLine("<tr valign=\"top\">");
     const bool autoLink = hasHtml(THTML_Option::htAutoLink);
-    for (std::size_t i = 0; i < row.size(); ++i)
-        Output->writeLine("<td>" + tableCell(CellText(row, i), autoLink) + "</td>");
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const std::string text = CellText(row, i);
+        Output->writeLine(cellStart(i, text) + tableCell(text, autoLink) + "</td>");
+    }
     Output->writeLine("</tr>");
 }
 

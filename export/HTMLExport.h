@@ -3,6 +3,7 @@
 #include "export/ExportWriter.h"
 #include "export/HTMLTemplates.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,7 +15,9 @@ class WriterRegistry;
 void registerHTMLExport(WriterRegistry& registry);
 
 // The table as one HTML page in the attribute style of early HTML: colours from a template,
-// an optional heading, time stamp and header, the table with its caption row, the footer.
+// an optional heading, time stamp and header, the table with its caption row (a thead, so that
+// it is printed on every page), the footer. Numbers are right-aligned and dates never wrap;
+// printed, the page is landscape with the table as wide as the paper.
 // Captions and cells come from the instrument and are escaped; the component's own title,
 // header and footer may carry markup and pass as they are.
 class THTMLExport : public TCustomTextExport {
@@ -34,8 +37,12 @@ private:
     // The component's own title, header or footer: converted, linked when asked.
     std::string pageText(std::string_view text, bool autoLink) const;
 
+    // The opening tag of a data cell: numbers to the right, dates and times unbroken.
+    std::string cellStart(std::size_t i, std::string_view text) const;
+
     // The colour template of this page.
     std::string Template;
+    LocaleSettings notation_; // the locale with the source's decimal mark
 };
 
 } // namespace ovena

@@ -3,6 +3,8 @@
 #include "export/TextServices.h"
 #include "export/WriterRegistry.h"
 
+#include <vector>
+
 namespace ovena {
 
 void registerRichTextExport(WriterRegistry& registry) {
@@ -20,19 +22,24 @@ TRichTextExport::TRichTextExport(TExportXComponent& component, TExportType expor
 }
 
 void TRichTextExport::writeRowDefinition(RTFRowLayout layout) {
-    std::vector<int> widths;
-    for (std::size_t i = 0; i < CaptionCopy.size(); ++i)
-        widths.push_back(ColumnWidth(i));
-    const auto boundaries = rtfCellBoundaries(widths, has(TExportOption::NumberRows));
-    for (const std::string& line : rtfRowDefinition(layout, boundaries))
+    for (const std::string& line : rtfRowDefinition(layout, columns_))
         Output->writeLine(line);
 }
 
 void TRichTextExport::WriteHeader(const ExportList& captions) {
     TCustomTextExport::WriteHeader(captions);
     const TRTF_Options& margins = Component.Word_RTF_Options;
+    std::vector<int> widths;
+    for (std::size_t i = 0; i < CaptionCopy.size(); ++i)
+        widths.push_back(ColumnWidth(i));
+    const bool numbered = has(TExportOption::NumberRows);
+    const std::vector<int> boundaries = rtfCellBoundaries(widths, numbered);
+    const int sideMargins = margins.LeftMargin + margins.RightMargin;
+    const RTFPage page = rtfPage(usesLetterPaper(LocaleIdentifier()),
+                                 boundaries.empty() ? 0 : boundaries.back(), sideMargins);
+    columns_ = rtfFitColumns(widths, numbered, page.width - sideMargins);
     Output->writeLine(rtfPrologue(margins.LeftMargin, margins.RightMargin, margins.TopMargin,
-                                  margins.BottomMargin));
+                                  margins.BottomMargin, page));
     if (!isBlank(Component.Title()))
         Output->writeLine(rtfTitleLine(rtfEscape(Component.Title())));
     Output->writeLine(RTFBodyOpening);
@@ -52,7 +59,7 @@ void TRichTextExport::WriteRow(const ExportList& row, int rowNumber) {
     if (rowNumber == 1)
         writeRowDefinition(RTFRowLayout::FirstDataRow);
     else if (Component.HasMoreRows())
-        Output->writeLine(RTFMiddleRowOpening);
+        Output->writeLine(rtfWithCellFont(RTFMiddleRowOpening, columns_));
     else
         writeRowDefinition(RTFRowLayout::LastDataRow);
     for (std::size_t i = 0; i < row.size(); ++i)

@@ -13,8 +13,10 @@ class WriterRegistry;
 void registerRichTextExport(WriterRegistry& registry);
 
 // The table as an RTF document for Word ("doc") and other rich-text readers ("rtf"): the
-// prologue with the page margins, title, time stamp and header, a real table with a bold
-// caption row, and the footer. Columns are 90 twips wide per character of their width.
+// prologue with the page margins, the locale's paper and a page-number footer, title, time
+// stamp and header, a real table with a bold caption row repeated on every page, and the
+// footer. Columns are 90 twips wide per character of their width; a table wider than the
+// upright page turns the paper to landscape, and one wider than that is scaled to fit it.
 class TRichTextExport : public TCustomTextExport {
 public:
     TRichTextExport(TExportXComponent& component, TExportType exportType,
@@ -27,6 +29,8 @@ protected:
 
 private:
     void writeRowDefinition(RTFRowLayout layout);
+
+    RTFColumns columns_;
 };
 
 } // namespace ovena

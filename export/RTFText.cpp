@@ -2,7 +2,11 @@
 
 #include "export/TextServices.h"
 
+#include <algorithm>
 #include <array>
+#include <charconv>
+#include <numeric>
+#include <utility>
 
 namespace ovena {
 
@@ -47,7 +51,7 @@ constexpr std::string_view CaptionCell =
 constexpr std::string_view DataRowCell = R"(\clvertalt\cltxlrtb\cellx%d)";
 
 constexpr RowLayoutPieces CaptionLayout = {
-    R"(}\trowd\trgaph108\trleft-108\trbrdrt\brdrs\brdrw30\brdrcf1\trbrdrb\brdrs\brdrw30\brdrcf1)"
+    R"(}\trowd\trhdr\trgaph108\trleft-108\trbrdrt\brdrs\brdrw30\brdrcf1\trbrdrb\brdrs\brdrw30\brdrcf1)"
     R"(\clvertalt\clbrdrt)",
     CaptionCell,
     CaptionCell,
@@ -89,15 +93,51 @@ std::string withNumber(std::string_view pattern, long number) {
            std::string(pattern.substr(at + 2));
 }
 
+// The page footer: the page number and the page count, centred.
+constexpr std::string_view PageFooter =
+    R"({\footer\pard\plain\qc\f1\fs16 Page {\field{\*\fldinst PAGE}{\fldrslt 1}} of )"
+    R"({\field{\*\fldinst NUMPAGES}{\fldrslt 1}}\par})";
+
+constexpr std::string_view DefaultGap = "\\trgaph108\\trleft-108";
+
 } // namespace
 
+bool usesLetterPaper(std::string_view localeText) {
+    unsigned identifier = 0;
+    const auto [end, error] =
+        std::from_chars(localeText.data(), localeText.data() + localeText.size(), identifier, 16);
+    if (error != std::errc() || end != localeText.data() + localeText.size())
+        return false;
+    // en-US, es-US, en-CA, fr-CA, es-MX.
+    constexpr std::array<unsigned, 5> LetterLocales = {0x0409, 0x540A, 0x1009, 0x0C0C, 0x080A};
+    return std::find(LetterLocales.begin(), LetterLocales.end(), identifier & 0xFFFF) !=
+           LetterLocales.end();
+}
+
+RTFPage rtfPage(bool letter, int tableWidth, int horizontalMargins) {
+    RTFPage page;
+    if (letter) {
+        page.width = 12240;
+        page.height = 15840;
+    }
+    if (tableWidth > page.width - horizontalMargins) {
+        std::swap(page.width, page.height);
+        page.landscape = true;
+    }
+    return page;
+}
+
 std::string rtfPrologue(unsigned leftMargin, unsigned rightMargin, unsigned topMargin,
-                        unsigned bottomMargin) {
+                        unsigned bottomMargin, const RTFPage& page) {
     std::string out;
     for (std::string_view line : PrologueHead)
         out.append(line).append("\r\n");
     out += "\\margl" + std::to_string(leftMargin) + "\\margr" + std::to_string(rightMargin) +
            "\\margt" + std::to_string(topMargin) + "\\margb" + std::to_string(bottomMargin);
+    out += "\\paperw" + std::to_string(page.width) + "\\paperh" + std::to_string(page.height);
+    if (page.landscape)
+        out += "\\landscape\\lndscpsxn";
+    out += PageFooter;
     for (std::string_view line : PrologueTail)
         out.append("\r\n").append(line);
     return out;
@@ -145,20 +185,58 @@ std::vector<int> rtfCellBoundaries(const std::vector<int>& columnWidths, bool nu
     return boundaries;
 }
 
-std::vector<std::string> rtfRowDefinition(RTFRowLayout layout, const std::vector<int>& boundaries) {
+RTFColumns rtfFitColumns(const std::vector<int>& columnWidths, bool numberRows,
+                         int printableWidth) {
+    RTFColumns columns;
+    columns.boundaries = rtfCellBoundaries(columnWidths, numberRows);
+    if (columns.boundaries.empty() || columns.boundaries.back() <= printableWidth)
+        return columns;
+    // A column's text length is its width less the padding of 4 characters beyond its caption.
+    constexpr int Padding = 4;
+    constexpr int Narrowest = 5;
+    std::vector<int> weights;
+    for (std::size_t i = 0; i < columnWidths.size(); ++i)
+        weights.push_back(i == 0 && numberRows ? Narrowest
+                                               : std::max(columnWidths[i] - Padding, Narrowest));
+    const double total = std::accumulate(weights.begin(), weights.end(), 0.0);
+    double x = 0;
+    for (std::size_t i = 0; i < weights.size(); ++i) {
+        x += printableWidth * weights[i] / total;
+        columns.boundaries[i] = static_cast<int>(x);
+    }
+    columns.gap = 30;
+    columns.fontSize = 12;
+    return columns;
+}
+
+std::string rtfWithCellFont(std::string_view opening, const RTFColumns& columns) {
+    std::string out(opening);
+    const std::string standard = "\\fs" + std::to_string(RTFCellFontSize);
+    if (const std::size_t at = out.rfind(standard); at != std::string::npos)
+        out.replace(at, standard.size(), "\\fs" + std::to_string(columns.fontSize));
+    return out;
+}
+
+std::vector<std::string> rtfRowDefinition(RTFRowLayout layout, const RTFColumns& columns) {
     const RowLayoutPieces& pieces = piecesOf(layout);
+    std::string prefix(pieces.prefix);
+    if (columns.gap != RTFCellGap)
+        prefix.replace(prefix.find(DefaultGap), DefaultGap.size(),
+                       "\\trgaph" + std::to_string(columns.gap) + "\\trleft-" +
+                           std::to_string(columns.gap));
+    const std::vector<int>& boundaries = columns.boundaries;
     if (boundaries.empty())
-        return {std::string(pieces.prefix) + std::string(pieces.suffix)};
+        return {prefix + rtfWithCellFont(pieces.suffix, columns)};
     std::vector<std::string> lines;
     const std::size_t last = boundaries.size() - 1;
     for (std::size_t i = 0; i <= last; ++i) {
         std::string line;
         if (i == 0)
-            line += pieces.prefix;
+            line += prefix;
         const bool outer = i == 0 || i == last;
         line += withNumber(outer ? pieces.cell : pieces.middle, boundaries[i]);
         if (i == last)
-            line += pieces.suffix;
+            line += rtfWithCellFont(pieces.suffix, columns);
         lines.push_back(std::move(line));
     }
     return lines;

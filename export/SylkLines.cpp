@@ -74,7 +74,8 @@ std::string generalNumber(double value) {
 
 std::string widthLine(int x, int width) {
     const std::string column = std::to_string(x);
-    return "F;W" + column + " " + column + " " + std::to_string(std::min(width, MaxColumnWidth));
+    return "F;W" + column + " " + column + " " +
+           std::to_string(std::clamp(width, MinColumnWidth, MaxColumnWidth));
 }
 
 } // namespace ovena::sylk

@@ -8,7 +8,8 @@ namespace ovena::sylk {
 
 // The longest text a cell record holds; longer texts are cut.
 inline constexpr std::size_t MaxTextLength = 255;
-// The widest column a width line gives.
+// The narrowest and widest column a width line gives (readers refuse a width of 0).
+inline constexpr int MinColumnWidth = 1;
 inline constexpr int MaxColumnWidth = 255;
 
 inline constexpr std::string_view IdLine = "ID;PTEXPORTX";
@@ -27,7 +28,7 @@ std::string textValue(std::string_view text);
 // A number in general notation with up to 15 significant digits and a point: fixed-point from
 // 0.00001 up to 15 integer digits, otherwise with an exponent ("1E-6", "1.5E20").
 std::string generalNumber(double value);
-// The width line for column x, the width capped at MaxColumnWidth.
+// The width line for column x, the width kept from MinColumnWidth to MaxColumnWidth.
 std::string widthLine(int x, int width);
 
 } // namespace ovena::sylk

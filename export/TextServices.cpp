@@ -194,6 +194,18 @@ bool IsNumeric(std::string_view text, const LocaleSettings& locale) {
     return i == n;
 }
 
+bool StartsLikeFormula(std::string_view text) {
+    if (text.empty() || std::string_view("=+-@\t\r").find(text[0]) == std::string_view::npos)
+        return false;
+    for (const char* mark : {".", ","}) {
+        LocaleSettings notation;
+        notation.sDecimal = mark;
+        if (IsNumeric(text, notation))
+            return false;
+    }
+    return true;
+}
+
 std::optional<double> NumericValue(std::string_view text, const LocaleSettings& locale) {
     if (!IsNumeric(text, locale))
         return std::nullopt;

@@ -42,6 +42,9 @@ std::string ToPointDecimal(std::string_view text, const LocaleSettings& locale);
 // Whether text is a plain decimal number in the locale's notation: optional leading blanks and
 // sign, digits with at most one decimal separator, an optional exponent, nothing after it.
 bool IsNumeric(std::string_view text, const LocaleSettings& locale);
+// Whether a spreadsheet reading text from a delimited file may take it for a formula: it
+// starts with "=", "+", "-", "@", TAB or CR and is no plain number with either decimal mark.
+bool StartsLikeFormula(std::string_view text);
 // The value of a text that IsNumeric accepts, when a double holds it as a finite, normal (or
 // exactly zero) number; nullopt for any other text, and for numbers such as 1e999 or 1e-400
 // whose conversion overflows or underflows.

@@ -22,6 +22,13 @@ constexpr std::size_t MaxSeparatorLength = 255;
 
 } // namespace
 
+std::string TCustomDelimitedExport::DelimitedText(std::string_view text) const {
+    std::string clean = cleanText(text);
+    if (Component.EscapeFormulaTexts && StartsLikeFormula(text))
+        clean.insert(0, 1, '\'');
+    return clean;
+}
+
 void registerTextWriters(WriterRegistry& registry) {
     add<TTextExport>(registry, "TTextExport");
     add<TDetailedTextExport>(registry, "TDetailedTextExport");
@@ -70,13 +77,13 @@ void TCSVExport::writeLine(const ExportList& entries) {
         if (kind == ValueKind::Number || kind == ValueKind::Currency)
             line += NumberText(entries[i]);
         else
-            line += '"' + EscapeChar(cleanText(entries[i].Text), '"', '"') + '"';
+            line += '"' + EscapeChar(DelimitedText(entries[i].Text), '"', '"') + '"';
     }
     Output->writeLine(line);
 }
 
 void TCSVExport::WriteHeader(const ExportList& captions) {
-    TCustomTextExport::WriteHeader(captions);
+    TCustomDelimitedExport::WriteHeader(captions);
     if (has(TExportOption::ShowColHeaders))
         writeLine(captions);
 }
@@ -92,9 +99,13 @@ void TTabExport::WriteHeader(const ExportList& captions) {
     TCustomTextExport::WriteHeader(captions);
     if (!has(TExportOption::ShowColHeaders))
         return;
+    // As many fields as every row: no TAB after the last caption.
     std::string line;
-    for (const ExportItem& caption : captions)
-        line += caption.Text + '\t';
+    for (std::size_t i = 0; i < captions.size(); ++i) {
+        if (i > 0)
+            line += '\t';
+        line += captions[i].Text;
+    }
     Output->writeLine(line);
 }
 
@@ -105,8 +116,9 @@ void TTabExport::WriteRow(const ExportList& row, int rowNumber) {
         if (i > 0)
             line += '\t';
         const std::uint8_t kind = ColumnKind(i, row[i].Text);
-        line += kind == ValueKind::Number || kind == ValueKind::Currency ? NumberText(row[i])
-                                                                         : cleanText(row[i].Text);
+        line += kind == ValueKind::Number || kind == ValueKind::Currency
+                    ? NumberText(row[i])
+                    : DelimitedText(row[i].Text);
     }
     Output->writeLine(line);
 }

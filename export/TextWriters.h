@@ -22,12 +22,23 @@ protected:
     void WriteFooter() override;
 };
 
+// The base of the delimited files, whose readers evaluate texts that look like formulas.
+class TCustomDelimitedExport : public TCustomTextExport {
+public:
+    using TCustomTextExport::TCustomTextExport;
+
+protected:
+    // A text cell's clean text, with a leading apostrophe when a spreadsheet would take it for a
+    // formula and the component's EscapeFormulaTexts is set.
+    std::string DelimitedText(std::string_view text) const;
+};
+
 // Comma-separated values; the separator is the list separator stored in the settings, else the
 // locale's when it differs from the decimal separator, else ";" when the decimal separator is ","
 // and "," otherwise. Texts are quoted, numbers written as they are.
-class TCSVExport : public TCustomTextExport {
+class TCSVExport : public TCustomDelimitedExport {
 public:
-    using TCustomTextExport::TCustomTextExport;
+    using TCustomDelimitedExport::TCustomDelimitedExport;
 
 protected:
     void WriteHeader(const ExportList& captions) override;
@@ -39,9 +50,9 @@ private:
 };
 
 // Tab-separated values.
-class TTabExport : public TCustomTextExport {
+class TTabExport : public TCustomDelimitedExport {
 public:
-    using TCustomTextExport::TCustomTextExport;
+    using TCustomDelimitedExport::TCustomDelimitedExport;
 
 protected:
     void WriteHeader(const ExportList& captions) override;

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
@@ -78,6 +80,10 @@ public:
         const std::uint32_t directorySize = u32(&end[at + 12]);
         const std::uint32_t directoryOffset = u32(&end[at + 16]);
         const std::vector<unsigned char> directory = read(directoryOffset, directorySize);
+        directory_ = directory;
+        directoryOffset_ = directoryOffset;
+        endRecord_.assign(end.begin() + static_cast<std::ptrdiff_t>(at),
+                          end.begin() + static_cast<std::ptrdiff_t>(at + EndOfDirectorySize));
 
         std::vector<Part> parts;
         std::size_t p = 0;
@@ -155,6 +161,11 @@ public:
         inflateEnd(&z);
     }
 
+    // The central directory and the end record as parts() read them, and where they began.
+    const std::vector<unsigned char>& directory() const { return directory_; }
+    const std::vector<unsigned char>& endRecord() const { return endRecord_; }
+    std::uint32_t directoryOffset() const { return directoryOffset_; }
+
     [[noreturn]] void fail(const std::string& reason) const {
         throw ExportError("The workbook " + path_ + " is not whole: " + reason + ".");
     }
@@ -180,7 +191,19 @@ private:
     std::string path_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    std::vector<unsigned char> directory_;
+    std::vector<unsigned char> endRecord_;
+    std::uint32_t directoryOffset_ = 0;
 };
+
+void put16(std::vector<unsigned char>& bytes, std::size_t at, std::uint16_t value) {
+    bytes[at] = static_cast<unsigned char>(value);
+    bytes[at + 1] = static_cast<unsigned char>(value >> 8);
+}
+void put32(std::vector<unsigned char>& bytes, std::size_t at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[at + static_cast<std::size_t>(i)] = static_cast<unsigned char>(value >> (8 * i));
+}
 
 // The name of the root element of an XML text's beginning: the first tag that is no
 // declaration, comment or processing instruction.
@@ -226,6 +249,75 @@ void checkWorkbookWhole(const std::string& path) {
             tail.compare(last + 1 - closing.size(), closing.size(), closing) != 0)
             container.fail(part.name + " is cut short; the temporary folder may be full");
     }
+}
+
+void nameWorkbookApplication(const std::string& path, std::string_view application) {
+    constexpr std::string_view PartName = "docProps/app.xml";
+    constexpr std::string_view LibraryApplication = "<Application>Microsoft Excel</Application>";
+    Container container(path);
+    const std::vector<Part> parts = container.parts();
+    const auto app = std::find_if(parts.begin(), parts.end(),
+                                  [&](const Part& part) { return part.name == PartName; });
+    if (app == parts.end())
+        return;
+    std::string xml;
+    container.unpack(*app, [&](const unsigned char* bytes, std::size_t n) {
+        xml.append(reinterpret_cast<const char*>(bytes), n);
+    });
+    const std::size_t at = xml.find(LibraryApplication);
+    if (at == std::string::npos)
+        return;
+    xml.replace(at, LibraryApplication.size(),
+                "<Application>" + std::string(application) + "</Application>");
+
+    // The new part, stored, takes the place of the directory; the directory, pointing to it,
+    // and the end record follow. The old part stays unreferenced before it.
+    const auto size = static_cast<std::uint32_t>(xml.size());
+    const auto crc = static_cast<std::uint32_t>(
+        crc32(0, reinterpret_cast<const Bytef*>(xml.data()), static_cast<uInt>(xml.size())));
+    std::vector<unsigned char> out(LocalHeaderSize, 0);
+    put32(out, 0, LocalHeaderSignature);
+    put16(out, 4, 20);
+    put16(out, 8, Stored);
+    put32(out, 14, crc);
+    put32(out, 18, size);
+    put32(out, 22, size);
+    put16(out, 26, static_cast<std::uint16_t>(PartName.size()));
+    out.insert(out.end(), PartName.begin(), PartName.end());
+    out.insert(out.end(), xml.begin(), xml.end());
+    const std::uint32_t partOffset = container.directoryOffset();
+    const auto newDirectoryOffset = static_cast<std::uint32_t>(partOffset + out.size());
+
+    std::vector<unsigned char> directory = container.directory();
+    for (std::size_t p = 0; p + DirectoryEntrySize <= directory.size();) {
+        const std::uint16_t nameLength = u16(&directory[p + 28]);
+        const std::string_view name(
+            reinterpret_cast<const char*>(&directory[p + DirectoryEntrySize]), nameLength);
+        if (name == PartName) {
+            put16(directory, p + 8, static_cast<std::uint16_t>(u16(&directory[p + 8]) & ~0x0008));
+            put16(directory, p + 10, Stored);
+            put32(directory, p + 16, crc);
+            put32(directory, p + 20, size);
+            put32(directory, p + 24, size);
+            put32(directory, p + 42, partOffset);
+        }
+        p += DirectoryEntrySize + nameLength + u16(&directory[p + 30]) + u16(&directory[p + 32]);
+    }
+    std::vector<unsigned char> end = container.endRecord();
+    put32(end, 16, newDirectoryOffset);
+    out.insert(out.end(), directory.begin(), directory.end());
+    out.insert(out.end(), end.begin(), end.end());
+
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(partOffset);
+    file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
+    file.close();
+    std::error_code error;
+    if (file)
+        std::filesystem::resize_file(path, partOffset + out.size(), error);
+    if (!file || error)
+        throw ExportError("Cannot write " + path + ": " +
+                          (error ? error.message() : std::string(std::strerror(errno))));
 }
 
 } // namespace ovena

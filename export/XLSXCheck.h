@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace ovena {
 
@@ -11,5 +12,10 @@ namespace ovena {
 // success for a workbook whose parts are cut short. Throws ExportError naming the first part
 // that is not whole, or when the file is no zip container.
 void checkWorkbookWhole(const std::string& path);
+
+// Names `application` as the program that made the workbook (docProps/app.xml), where the
+// workbook library names Microsoft Excel. Throws ExportError when the file cannot be read or
+// written.
+void nameWorkbookApplication(const std::string& path, std::string_view application);
 
 } // namespace ovena

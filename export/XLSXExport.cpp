@@ -2,6 +2,7 @@
 
 #include "export/BiffLayout.h"
 #include "export/ExportError.h"
+#include "export/TableCells.h"
 #include "export/TextServices.h"
 #include "export/WriterRegistry.h"
 #include "export/XLSXCheck.h"
@@ -45,7 +46,7 @@ TXLSXExport::TXLSXExport(TExportXComponent& component, TExportType exportType,
     options.tmpdir = tmpdir.data();
     workbook_ = workbook_new_opt(TargetFile.c_str(), &options);
     if (workbook_)
-        sheet_ = workbook_add_worksheet(workbook_, "Worksheet");
+        sheet_ = workbook_add_worksheet(workbook_, xlsxSheetName(Component.Title()).c_str());
     if (!sheet_) {
         if (workbook_)
             lxw_workbook_free(workbook_);
@@ -99,28 +100,47 @@ void TXLSXExport::addFormats() {
     formats_.currency = numberFormat(SpreadsheetCurrencyFormat());
 }
 
+void TXLSXExport::setProperties() {
+    std::string title = cp1252ToUtf8(Component.Title());
+    std::string author = "Ovena";
+    lxw_doc_properties properties{};
+    properties.title = title.data();
+    properties.author = author.data();
+    check(workbook_set_properties(workbook_, &properties));
+}
+
 void TXLSXExport::setUpPage() {
     const TXL_Options& page = Component.XL_Options;
+    // Printed across: landscape, as wide as the page, the captions on every page. The sheet's
+    // own row and column headings are never printed; the captions name the columns.
+    worksheet_set_landscape(sheet_);
+    worksheet_fit_to_pages(sheet_, 1, 0);
+    if (has(TExportOption::ShowColHeaders))
+        check(worksheet_repeat_rows(sheet_, static_cast<lxw_row_t>(CaptionRow),
+                                    static_cast<lxw_row_t>(CaptionRow)));
     if (const std::string header = xlsxPageText(page.PageHeader); !header.empty())
         check(worksheet_set_header(sheet_, header.c_str()));
     if (const std::string footer = xlsxPageText(page.PageFooter); !footer.empty())
         check(worksheet_set_footer(sheet_, footer.c_str()));
     worksheet_gridlines(sheet_,
                         page.PrintGridlines ? LXW_SHOW_ALL_GRIDLINES : LXW_SHOW_SCREEN_GRIDLINES);
-    if (page.PrintHeadings)
-        worksheet_print_row_col_headers(sheet_);
 }
 
 void TXLSXExport::WriteHeader(const ExportList& captions) {
     TCustomShellViewExport::WriteHeader(captions);
     addFormats();
-    setUpPage();
+    setProperties();
+    notation_ = notationLocale(Locale(), Component.TableNotation);
 
     const biff::RowPlacement rows = biff::placeRows(Component);
     TitleRow = rows.TitleRow;
     StampRow = rows.StampRow;
     HeaderRow = rows.HeaderRow;
     CaptionRow = rows.CaptionRow;
+    setUpPage();
+    if (has(TExportOption::ShowColHeaders))
+        for (std::size_t i = 0; i < captions.size(); ++i)
+            noteFilled(static_cast<int>(i), captions[i].Text);
     biff::writeRowsAboveTable(Component, rows, TimeStampText(), captions, textCell());
     if (has(TExportOption::ShowColHeaders))
         worksheet_freeze_panes(sheet_, static_cast<lxw_row_t>(CaptionRow + 1), 0);
@@ -128,19 +148,21 @@ void TXLSXExport::WriteHeader(const ExportList& captions) {
 
 void TXLSXExport::WriteRow(const ExportList& row, int rowNumber) {
     TCustomShellViewExport::WriteRow(row, rowNumber);
-    for (std::size_t i = 0; i < row.size(); ++i)
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        noteFilled(static_cast<int>(i), row[i].Text);
         WriteCell(row[i].Text, CaptionRow + rowNumber, row[i].Info, 0, static_cast<int>(i));
+    }
 }
 
 void TXLSXExport::WriteFooter() {
     TCustomShellViewExport::WriteFooter();
 
     // The rows are written in order and each is final once a later one starts, so the filter
-    // over the table is set before the footer rows begin.
-    if (has(TExportOption::ShowColHeaders) && !CaptionCopy.empty())
+    // over the table's filled columns is set before the footer rows begin.
+    if (has(TExportOption::ShowColHeaders) && lastFilledColumn_ >= 0)
         check(worksheet_autofilter(sheet_, static_cast<lxw_row_t>(CaptionRow), 0,
                                    static_cast<lxw_row_t>(CaptionRow + Component.RowsExported),
-                                   static_cast<lxw_col_t>(CaptionCopy.size() - 1)));
+                                   static_cast<lxw_col_t>(lastFilledColumn_)));
     FooterRow = biff::footerRow(Component, CaptionRow);
     biff::writeFooterRows(Component, FooterRow, textCell());
     for (std::size_t i = 0; i < CaptionCopy.size(); ++i) {
@@ -154,6 +176,7 @@ void TXLSXExport::CompleteOutput() {
     lxw_workbook* workbook = std::exchange(workbook_, nullptr);
     sheet_ = nullptr;
     check(workbook_close(workbook));
+    nameWorkbookApplication(TargetFile, "Ovena");
     checkWorkbookWhole(TargetFile);
     TCustomShellViewExport::CompleteOutput();
 }
@@ -161,8 +184,17 @@ void TXLSXExport::CompleteOutput() {
 void TXLSXExport::WriteCell(std::string_view text, int row,
                             const std::optional<TExportItemInfo>& annotation, std::uint8_t kind,
                             int column) {
-    if (kind == 0)
+    if (kind == 0) {
         kind = ColumnKind(static_cast<std::size_t>(column), text);
+        if (!annotatedColumn(column) && (kind == ValueKind::Number || kind == ValueKind::Text)) {
+            if (const auto serial =
+                    pictureDateTime(text, Component.TableNotation.DateTimePicture)) {
+                writeNumber(row, column, *serial, pictureFormat());
+                return;
+            }
+            kind = plainKind(column, text);
+        }
+    }
     if (ValueKind::holdsNumber(kind) && isBlank(text))
         return;
 
@@ -174,10 +206,15 @@ void TXLSXExport::WriteCell(std::string_view text, int row,
             writeText(row, column, text, formatForRow(row));
     };
     switch (kind) {
-    case ValueKind::Number:
-        writeDecimal(trim(NumberText(ExportItem{std::string(text), annotation})),
-                     formatForRow(row));
+    case ValueKind::Number: {
+        const std::string number = trim(NumberText(ExportItem{std::string(text), annotation}));
+        if (const std::optional<double> value = NumericValue(number, notation_))
+            writeNumber(row, column, *value,
+                        decimalsFormat(decimalPlaces(number, notation_.sDecimal.front())));
+        else
+            writeText(row, column, text, formatForRow(row));
         return;
+    }
     case ValueKind::Currency:
         writeDecimal(trim(text), formats_.currency);
         return;
@@ -205,6 +242,43 @@ void TXLSXExport::WriteCell(std::string_view text, int row,
         writeText(row, column, text, formatForRow(row));
         return;
     }
+}
+
+std::uint8_t TXLSXExport::plainKind(int column, std::string_view text) const {
+    if (column == 0 && has(TExportOption::NumberRows))
+        return ValueKind::Number;
+    return ovena::IsNumeric(text, notation_) && !hasLeadingZero(text) ? ValueKind::Number
+                                                                      : ValueKind::Text;
+}
+
+lxw_format* TXLSXExport::decimalsFormat(int decimals) {
+    lxw_format*& format = formats_.decimals[decimals];
+    if (!format) {
+        format = workbook_add_format(workbook_);
+        format_set_num_format(format, decimalsNumberFormat(decimals).c_str());
+    }
+    return format;
+}
+
+lxw_format* TXLSXExport::pictureFormat() {
+    if (!formats_.picture) {
+        formats_.picture = workbook_add_format(workbook_);
+        format_set_num_format(
+            formats_.picture,
+            cp1252ToUtf8(pictureNumberFormat(Component.TableNotation.DateTimePicture)).c_str());
+    }
+    return formats_.picture;
+}
+
+bool TXLSXExport::annotatedColumn(int column) const {
+    const ExportList& captions = Component.CaptionList;
+    const auto i = static_cast<std::size_t>(column);
+    return i < captions.size() && captions[i].Info && captions[i].Info->Kind != 0;
+}
+
+void TXLSXExport::noteFilled(int column, std::string_view text) {
+    if (!isBlank(text))
+        lastFilledColumn_ = std::max(lastFilledColumn_, column);
 }
 
 biff::SheetTextWriter TXLSXExport::textCell() {

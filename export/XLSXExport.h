@@ -4,6 +4,7 @@
 #include "export/ExportWriter.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,11 +21,15 @@ class WriterRegistry;
 // Adds the xlsx workbook writer to the registry.
 void registerXLSXExport(WriterRegistry& registry);
 
-// A one-sheet Office Open XML workbook ("Worksheet"), written row by row in constant memory.
-// The sheet is laid out as the BIFF workbook: title, time stamp and header lines above the
-// table, the captions (bold, underlined by a border, frozen, with an autofilter over the table),
-// typed cells, the footer lines below and the column widths. Page header, footer, grid lines and
-// headings come from XL_Options.
+// A one-sheet Office Open XML workbook, written row by row in constant memory; the sheet and the
+// document are named by the title, the document's author is this program. The sheet is laid
+// out as the BIFF workbook: title, time stamp and header lines above the table, the captions
+// (bold, underlined by a border, frozen, with an autofilter over the filled columns), typed
+// cells, the footer lines below and the column widths. Cells are typed by the source's
+// TableNotation: numbers in its decimal mark (with as many decimals shown as they carry, digit
+// strings with a leading zero kept as text) and dates in its layout. Printed landscape, as wide
+// as the page, the captions repeated on every page; page header, footer and grid lines come
+// from XL_Options (the sheet's headings are never printed).
 class TXLSXExport : public TCustomShellViewExport {
 public:
     // Throws ExportError when the workbook cannot be started.
@@ -60,12 +65,22 @@ private:
         lxw_format* time = nullptr;
         lxw_format* dateTime = nullptr;
         lxw_format* currency = nullptr;
+        lxw_format* picture = nullptr;       // the source's date-time layout
+        std::map<int, lxw_format*> decimals; // by decimal places
     };
 
     // Throws ExportError with the library's text for any error code but success.
     void check(int error) const;
     void addFormats();
+    void setProperties();
     void setUpPage();
+    // Whether the column's caption gives its cells their kind.
+    bool annotatedColumn(int column) const;
+    // Number or Text for a cell that no annotation types.
+    std::uint8_t plainKind(int column, std::string_view text) const;
+    lxw_format* decimalsFormat(int decimals);
+    lxw_format* pictureFormat();
+    void noteFilled(int column, std::string_view text);
     // Writes a cell of the rows above and below the table, as text.
     biff::SheetTextWriter textCell();
     lxw_format* formatForRow(int row) const;
@@ -77,6 +92,8 @@ private:
     lxw_workbook* workbook_ = nullptr;
     lxw_worksheet* sheet_ = nullptr;
     Formats formats_;
+    int lastFilledColumn_ = -1;
+    LocaleSettings notation_; // the locale with the source's decimal mark
 };
 
 } // namespace ovena

@@ -93,4 +93,19 @@ std::string xlsxPageText(std::string_view text) {
     return utf8;
 }
 
+std::string xlsxSheetName(std::string_view title) {
+    constexpr std::size_t MaxSheetNameCharacters = 31;
+    std::string name;
+    for (const char c : title)
+        if (static_cast<unsigned char>(c) >= 32 &&
+            std::string_view("[]:*?/\\").find(c) == std::string_view::npos)
+            name += c;
+    const std::size_t first = name.find_first_not_of("' ");
+    if (first == std::string::npos)
+        return "Worksheet";
+    name = name.substr(first, MaxSheetNameCharacters);
+    name.erase(name.find_last_not_of("' ") + 1);
+    return cp1252ToUtf8(name);
+}
+
 } // namespace ovena

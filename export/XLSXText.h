@@ -19,6 +19,11 @@ inline constexpr std::size_t XlsxPageTextCharacters = 255;
 // XlsxCellCharacters characters (an escape is never cut in two).
 std::string xlsxCellText(std::string_view text);
 
+// The sheet name for a title: without the characters a name may not hold ([ ] : * ? / \ and
+// control characters) and apostrophes around it, cut to 31 characters; "Worksheet" when
+// nothing is left.
+std::string xlsxSheetName(std::string_view title);
+
 // A page header or footer: the cell rules for control characters, the picture code "&G" (and
 // its long form "&[Picture]") dropped because the workbook has no pictures, centred ("&C" in
 // front) unless it starts with a section code, and cut to XlsxPageTextCharacters characters.

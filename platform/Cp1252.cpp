@@ -31,26 +31,30 @@ int byteOfCharacter(char32_t c) {
     return -1;
 }
 
+bool isContinuation(unsigned char byte) {
+    return (byte & 0xC0) == 0x80;
+}
+
+} // namespace
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
         out += static_cast<char>(0xC0 | (c >> 6));
         out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
 
-bool isContinuation(unsigned char byte) {
-    return (byte & 0xC0) == 0x80;
-}
-
-// Decodes one character at `pos` and advances `pos` past it. A malformed sequence answers -1
-// and advances past its lead byte and the continuation bytes that belonged to it, so one bad
-// sequence gives one replacement.
 std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     const auto lead = static_cast<unsigned char>(text[pos++]);
     if (lead < 0x80)
@@ -77,7 +81,12 @@ std::int32_t decodeUtf8(std::string_view text, std::size_t& pos) {
     return static_cast<std::int32_t>(c);
 }
 
-} // namespace
+bool isUtf8(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();)
+        if (decodeUtf8(text, pos) < 0)
+            return false;
+    return true;
+}
 
 std::string cp1252ToUtf8(std::string_view cp1252) {
     std::string out;

@@ -47,6 +47,11 @@ bool MainExport::BuildTable(const InstrumentData& data, OutputSettings& settings
 
 bool MainExport::ExportRecords(std::span<const TableRecord> records, OutputSettings& settings) {
     ApplyExportOptions(settings, ExportStringGrid1);
+    const TableFormat format(settings);
+    ExportStringGrid1.TableNotation = {std::string(1, format.decimalMark),
+                                       FormatDateTimeField("YYMMDDhhmm",
+                                                           static_cast<int>(format.dateLayout),
+                                                           format.twoDigitYear)};
     // Rows an earlier, longer readout left behind would otherwise be exported as empty rows.
     grid_.SetRowCount(1);
     ovena::BuildTable(records, settings, grid_);

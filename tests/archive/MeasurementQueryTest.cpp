@@ -132,6 +132,8 @@ TEST(MeasurementRows, AnArchiveOfTheFirstSchemaGetsItsRowsWhenOpened) {
         // As the first schema left it.
         Database& db = archive.database();
         db.execute("DROP TABLE measurement");
+        db.execute("DROP TABLE register_version");
+        db.execute("DROP TABLE register_sync");
         db.execute("UPDATE archive_meta SET value = '1' WHERE name = 'schema_version'");
     }
     Archive archive = Archive::openFile(archiveFile(), false);

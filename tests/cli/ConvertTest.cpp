@@ -100,6 +100,8 @@ TEST_F(Convert, HelpDocumentsTheCommandAndEveryOption) {
                                "--print-gridlines",
                                "--print-headings",
                                "--margins",
+                               "--separator",
+                               "--raw-cells",
                                "NumberRows",
                                "DetailedMode",
                                "csv",
@@ -236,7 +238,68 @@ TEST_F(Convert, InputWithLineFeedsShortRecordsAndNoFinalBreak) {
     const CliRun run = ovenaCli({"convert", input(), "--format", "tab", "--output", output(),
                                  "--options", "ShowColHeaders"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(readFile(output()), "A\tB\tC\t\r\n1\tx,y\t\r\n\t\tq\"\r\n2\tz\tw\r\n");
+    EXPECT_EQ(readFile(output()), "A\tB\tC\r\n1\tx,y\t\r\n\t\tq\"\r\n2\tz\tw\r\n");
+}
+
+// The program's own CSV files: ";" under a decimal comma, "," otherwise; TAB from tab files.
+TEST_F(Convert, TheInputsSeparatorIsFoundOrTaken) {
+    struct Case {
+        std::string input;
+        std::vector<std::string> separator;
+    };
+    const Case cases[] = {
+        {"\"Date\";\"O2\"\r\n\"09.12.2026\";3,5\r\n", {}},
+        {"Date,O2\r\n09.12.2026,\"3,5\"\r\n", {}},
+        {"Date\tO2\r\n09.12.2026\t3,5\r\n", {}},
+        {"\"D;ate\",O2\r\n09.12.2026,\"3,5\"\r\n", {}},
+        {"Date|O2\r\n09.12.2026|3,5\r\n", {"--separator", "|"}},
+        {"Date\tO2\r\n09.12.2026\t3,5\r\n", {"--separator", "tab"}},
+    };
+    for (const Case& e : cases) {
+        writeFile(input(), e.input);
+        std::vector<std::string> args{"convert",  input(),  "--format",  "tab",
+                                      "--output", output(), "--options", "ShowColHeaders"};
+        args.insert(args.end(), e.separator.begin(), e.separator.end());
+        const CliRun run = ovenaCli(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::string out = readFile(output());
+        EXPECT_EQ(out.substr(out.find("\r\n")), "\r\n09.12.2026\t3,5\r\n") << e.input;
+    }
+    const CliRun wrong = ovenaCli(
+        {"convert", input(), "--format", "tab", "--output", output("x.txt"), "--separator", ";;"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("--separator takes one character"), std::string::npos);
+}
+
+TEST_F(Convert, FormulaTextsAreDefusedUnlessRawCellsAreAsked) {
+    writeFile(input(), "Fuel,O2\r\n=1+1,-5\r\n@SUM(A1:A2),\"+3,2\"\r\n");
+    for (const bool raw : {false, true}) {
+        std::vector<std::string> args{"convert",  input(),  "--format",  "tab",
+                                      "--output", output(), "--options", ""};
+        if (raw)
+            args.push_back("--raw-cells");
+        const CliRun run = ovenaCli(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(readFile(output()), raw ? "=1+1\t-5\r\n@SUM(A1:A2)\t+3,2\r\n"
+                                          : "'=1+1\t-5\r\n'@SUM(A1:A2)\t+3,2\r\n");
+    }
+}
+
+TEST_F(Convert, AnExcelWorkbookBeyondItsRowsSaysWhyOnStandardError) {
+    std::string csv = "N\r\n";
+    for (int i = 1; i <= 16384; ++i)
+        csv += std::to_string(i) + "\r\n";
+    writeFile(input(), csv);
+    writeFile(output("out.xls"), "keep me");
+    const CliRun run = ovenaCli({"convert", input(), "--format", "excel", "--output",
+                                 output("out.xls"), "--options", "ShowColHeaders"});
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.err.find("Export Failed."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("The table has 16385 rows; the Excel workbook holds 16,384: use the "
+                           "Excel Workbook (xlsx)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(readFile(output("out.xls")), "keep me");
 }
 
 TEST_F(Convert, UnclosedQuoteInTheInputIsReported) {

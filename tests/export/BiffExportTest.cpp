@@ -344,7 +344,7 @@ TEST_F(BiffAnnotatedExport, AValueThatDoesNotConvertFailsTheExport) {
         ui.boxes.clear();
         EXPECT_FALSE(exportSource());
         ASSERT_EQ(ui.boxes.size(), 1u);
-        EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
+        EXPECT_TRUE(ui.boxes[0].text.starts_with("Export Failed.\n\n")) << ui.boxes[0].text;
         EXPECT_TRUE(folderEntries().empty()) << "the failed file stays out of the folder";
     }
     source.rows = {rowOf(9, {{0, {"12.50", {}}}})};
@@ -381,27 +381,42 @@ TEST_F(BiffExport, ATableAsWideAsTheSheetIsWholeAndAWiderOneFails) {
     component->ExportFile = path("wide.xls");
     EXPECT_FALSE(component->Export());
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
+    EXPECT_EQ(ui.boxes[0].text, "Export Failed.\n\nThe table has 257 columns; the Excel workbook "
+                                "holds 256: use the Excel Workbook (xlsx)");
     EXPECT_FALSE(std::filesystem::exists(path("wide.xls")));
 }
 
-TEST_F(BiffExport, ATableFillingTheSheetIsWholeAndALongerOneFailsInsteadOfLosingRows) {
+TEST_F(BiffExport, ATableFillingTheSheetIsWholeAndALongerOneFailsBeforeWriting) {
     component->SetOptions({});
-    fillGrid(1, 65536);
+    fillGrid(1, 16384);
     const std::vector<BiffRecord> c = cells();
-    ASSERT_EQ(c.size(), 65536u);
-    EXPECT_EQ(c.back().row(), 65535u);
-    EXPECT_EQ(c.back().label(), "r65536c0");
+    ASSERT_EQ(c.size(), 16384u);
+    EXPECT_EQ(c.back().row(), 16383u);
+    EXPECT_EQ(c.back().label(), "r16384c0");
 
-    fillGrid(1, 65537);
-    component->ExportType = TExportType::xMicrosoft_Excel;
-    component->ViewOnly = false;
-    component->ExportFile = path("out.xls");
-    const std::string before = readFile(path("out.xls"));
-    EXPECT_FALSE(component->Export());
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
-    EXPECT_EQ(readFile(path("out.xls")), before) << "the workbook made before stays as it was";
+    struct Case {
+        TExportOptions options;
+        int rows;
+        const char* reason;
+    };
+    for (const Case& e : {Case{{}, 16385, "The table has 16385 rows"},
+                          Case{{O::ShowColHeaders}, 16384, "The table has 16385 rows"},
+                          Case{{O::ShowColHeaders}, 16389, "The table has 16390 rows"}}) {
+        component->SetOptions(e.options);
+        fillGrid(1, e.rows);
+        component->ExportType = TExportType::xMicrosoft_Excel;
+        component->ViewOnly = false;
+        component->ExportFile = path("out.xls");
+        writeFile(path("out.xls"), "old workbook");
+        ui.boxes.clear();
+        EXPECT_FALSE(component->Export());
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].text, std::string("Export Failed.\n\n") + e.reason +
+                                        "; the Excel workbook holds 16,384: use the Excel "
+                                        "Workbook (xlsx)");
+        EXPECT_EQ(readFile(path("out.xls")), "old workbook");
+        EXPECT_EQ(folderEntries(), std::vector<std::string>{"out.xls"});
+    }
 }
 
 } // namespace

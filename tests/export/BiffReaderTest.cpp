@@ -357,5 +357,31 @@ INSTANTIATE_TEST_SUITE_P(
                (std::get<1>(info.param) ? "LaterStream" : "Biff2Stream");
     });
 
+// A sheet filled to the last row an Excel 2.1 sheet has opens whole and without complaint (the
+// writer refuses one row more, BiffExport.ATableFillingTheSheet...).
+class BiffSheetToItsLastRow : public ExportTest, public ::testing::WithParamInterface<Reader> {
+protected:
+    void SetUp() override {
+        if (const std::string missing = readerMissing(GetParam()); !missing.empty())
+            GTEST_SKIP() << missing;
+    }
+};
+
+TEST_P(BiffSheetToItsLastRow, ReadsEveryRow) {
+    component->SetOptions({});
+    fillGrid(1, 16384);
+    exportToFile(TExportType::xMicrosoft_Excel, "full.xls");
+    const ReadBack read = readWorkbook(GetParam(), path("full.xls"));
+    EXPECT_EQ(read.complaints, "");
+    EXPECT_EQ(read.sheet.size(), 16384u);
+    const auto last = read.sheet.find({16383, 0});
+    ASSERT_NE(last, read.sheet.end());
+    EXPECT_EQ(last->second.text, "r16384c0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, BiffSheetToItsLastRow,
+                         ::testing::Values(Reader::Xlrd, Reader::Gnumeric),
+                         [](const auto& info) { return readerName(info.param); });
+
 } // namespace
 } // namespace ovena::test

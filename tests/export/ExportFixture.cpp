@@ -132,7 +132,7 @@ std::string ExportTest::exportToFile(TExportType type, const std::string& name) 
     component->ExportType = type;
     component->ViewOnly = false;
     component->ExportFile = path(name);
-    EXPECT_TRUE(component->Export());
+    EXPECT_TRUE(component->Export()) << (ui.boxes.empty() ? "" : ui.boxes.back().text);
     return readFile(path(name));
 }
 

@@ -1,5 +1,6 @@
 #include "HtmlParserCheck.h"
 #include "HtmlRtfFixture.h"
+#include "PrintedPages.h"
 
 #include "export/HTMLTemplates.h"
 
@@ -11,6 +12,11 @@ namespace {
 
 using namespace ovena;
 using ovena::test::crlfLines;
+
+// The page's style for paper, in its head.
+constexpr std::string_view PrintStyle =
+    "<style type=\"text/css\">@media print{@page{size:landscape;margin:1cm}table{width:100%}"
+    "td{font-size:7pt;padding:1px}thead{display:table-header-group}}</style>";
 
 class HtmlExport : public test::DocumentExportTest {
 protected:
@@ -96,7 +102,7 @@ TEST_F(HtmlExport, TemplatesColourPageCaptionsTableAndRows) {
                         "text=\"#FFFFFF\" alink=\"#00FF00\">");
     EXPECT_EQ(lines[3], "<table cellspacing=\"0\" cellpadding=\"4\" border=\"0\" "
                         "bgcolor=\"#006BCE\">");
-    EXPECT_EQ(lines[4], "<tr valign=\"top\" bgcolor=\"#FF0000\">");
+    EXPECT_EQ(lines[4], "<thead><tr valign=\"top\" bgcolor=\"#FF0000\">");
     EXPECT_EQ(lines[5], "<td><b><font color=\"#FFFFFF\">Note</font></b></td>");
     EXPECT_EQ(lines[7], "<tr valign=\"top\" bgcolor=\"#007AEC\">");
 
@@ -105,7 +111,7 @@ TEST_F(HtmlExport, TemplatesColourPageCaptionsTableAndRows) {
     lines = pageOf("x");
     EXPECT_EQ(lines[1], "<body bgcolor=\"1\" link=\"2\" vlink=\"3\" text=\"10\" alink=\"4\">");
     EXPECT_EQ(lines[2], "<font color=\"5\" face=\"6\">");
-    EXPECT_EQ(lines[4], "<tr valign=\"top\" bgcolor=\"7\">");
+    EXPECT_EQ(lines[4], "<thead><tr valign=\"top\" bgcolor=\"7\">");
     EXPECT_EQ(lines[5], "<td><b><font color=\"8\">Note</font></b></td>");
     EXPECT_EQ(lines[7], "<tr valign=\"top\" bgcolor=\"11\">");
 }
@@ -180,8 +186,8 @@ TEST_F(HtmlExport, TitleHeaderAndFooterKeepTheirMarkupAndFollowTheOptions) {
     auto lines = pageOf("x");
     EXPECT_EQ(lines[0],
               "<html><head>"
-              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-              "<title>TEV <i>640</i></title></head>");
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">" +
+                  std::string(PrintStyle) + "<title>TEV <i>640</i></title></head>");
     EXPECT_EQ(lines[3], "<h1>TEV <i>640</i></h1>");
     EXPECT_EQ(lines[4], "Halvoer <b>Safety</b><br>");
     EXPECT_EQ(lines[5], "www: <a href=\"http://tev.example\">http://tev.example</a><br>");
@@ -214,10 +220,44 @@ TEST_F(HtmlExport, EmptyTitleAndTimeStampLine) {
     const auto lines = crlfLines(page());
     EXPECT_EQ(lines[0],
               "<html><head>"
-              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">"
-              "<title></title></head>");
+              "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1252\">" +
+                  std::string(PrintStyle) + "<title></title></head>");
     EXPECT_EQ(lines[3], "Created: 09.12.2026 08:15:30<br><br>");
     EXPECT_EQ(lines[4].rfind("<table ", 0), 0u);
+}
+
+// Numbers to the right in the table's own decimal mark, its date-time texts unbroken.
+TEST_F(HtmlExport, NumbersAreRightAlignedAndDatesNeverWrap) {
+    services.locale = test::pointLocale();
+    component->TableNotation = {",", "DD.MM.YY  hh:mm"};
+    setOption(TExportOption::NumberRows, false);
+    setTable({{"Date", "O2", "Fuel"}, {"02.01.20  10:22", "18,3", "Heiz\xF6l"}});
+    const std::vector<std::string> lines = crlfLines(page());
+    for (const char* cell :
+         {"<td nowrap>02.01.20  10:22</td>", "<td align=\"right\">18,3</td>", "<td>Heiz\xF6l</td>"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), std::string(cell)), lines.end()) << cell;
+}
+
+// The main window's widest table printed from Chromium: landscape, every column on the page,
+// the caption row again on the next page.
+TEST_F(HtmlExport, AWideTablePrintsWholeWithItsCaptionsOnEveryPage) {
+    setTable(test::widestTable(80, "Heiz\xF6l EL"));
+    const std::vector<std::string> captions = test::widestTable(0, "").front();
+    const std::string html = page();
+    EXPECT_NE(html.find("<thead><tr valign=\"top\""), std::string::npos);
+    EXPECT_NE(html.find("@page{size:landscape"), std::string::npos);
+
+    const std::optional<std::string> browser = test::chromium();
+    if (!browser || !test::pdftotextInstalled())
+        GTEST_SKIP() << "Chromium or poppler's pdftotext is not installed (Debian packages "
+                        "chromium, poppler-utils); the page's print style was checked";
+    const std::vector<std::string> pages = test::chromiumPages(*browser, path("page.htm"));
+    ASSERT_GE(pages.size(), 2u);
+    for (std::size_t p : {std::size_t{0}, std::size_t{1}})
+        for (const std::string& caption : captions)
+            EXPECT_NE(pages[p].find(caption), std::string::npos)
+                << caption << " on page " << p + 1 << ":\n"
+                << pages[p];
 }
 
 } // namespace

@@ -28,8 +28,8 @@ import sys
 from html.parser import HTMLParser
 
 VOID = {"br", "hr", "img", "meta", "link", "input"}
-KNOWN = {"html", "head", "title", "body", "font", "h1", "table", "tr", "td", "b", "a",
-         "br", "hr", "meta"}
+KNOWN = {"html", "head", "style", "title", "body", "font", "h1", "table", "thead", "tr", "td",
+         "b", "a", "br", "hr", "meta"}
 
 class Checker(HTMLParser):
     def __init__(self):

@@ -37,6 +37,21 @@ protected:
     }
 };
 
+// The main window's widest table: the headings of all 24 fields, as the table builder writes
+// them, over `rows` rows of numbers with `fuel` in the fuel column.
+inline std::vector<std::vector<std::string>> widestTable(int rows, const std::string& fuel) {
+    std::vector<std::vector<std::string>> table{
+        {"Serial No.", "Cust.No.", "Time",  "Fuel", "TA",   "TG",   "TB",       "O2",
+         "CO2",        "CO",       "CO-0%", "NO",   "NOx",  "SO2",  "NO2",      "P",
+         "Lambda",     "Qa",       "Eta",   "St 1", "St 2", "St 3", "Oil der.", "Draft[corr]"}};
+    for (int r = 1; r <= rows; ++r) {
+        std::vector<std::string> row(table.front().size(), std::to_string(r) + ",5");
+        row[3] = fuel;
+        table.push_back(std::move(row));
+    }
+    return table;
+}
+
 // The lines of a text whose lines end with CR LF; the last entry is what follows the last
 // line end (empty when the text ends with CR LF).
 inline std::vector<std::string> crlfLines(const std::string& text) {

@@ -133,5 +133,22 @@ TEST_F(SylkAnnotatedExport, BlankTypedCellsWriteNoRecord) {
               captionRecords + crlfLines({"C;X6;Y2;K\"\"", "C;X7;Y2;K\"\""}));
 }
 
+// A column with nothing in it gets the narrowest width a reader takes, not 0, which Gnumeric
+// refuses.
+TEST_F(SylkExport, AnEmptyColumnKeepsAWidthGnumericReads) {
+    component->SetOptions({});
+    for (int r = 0; r <= 3; ++r)
+        grid.SetCell(2, r, "");
+    EXPECT_NE(sylk().find("F;W3 3 1\r\n"), std::string::npos);
+    if (std::system("command -v ssconvert >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Gnumeric's ssconvert is not installed (Debian package gnumeric)";
+    int status = 0;
+    const std::string said = commandOutput(
+        "ssconvert '" + path("out.slk") + "' '" + path("shown.csv") + "' 2>&1", status);
+    EXPECT_EQ(status, 0) << said;
+    EXPECT_EQ(said, "") << "no complaint about the file";
+    EXPECT_EQ(readFile(path("shown.csv")).substr(0, 15), "09.12.2026,3.5,");
+}
+
 } // namespace
 } // namespace ovena::test

@@ -25,6 +25,7 @@ TEST(SylkLines, WidthsAreCappedAt255) {
     EXPECT_EQ(widthLine(1, 4), "F;W1 1 4");
     EXPECT_EQ(widthLine(12, 255), "F;W12 12 255");
     EXPECT_EQ(widthLine(2, 300), "F;W2 2 255");
+    EXPECT_EQ(widthLine(3, 0), "F;W3 3 1") << "an empty column keeps a width readers accept";
 }
 
 TEST(SylkLines, GeneralNumberNotation) {

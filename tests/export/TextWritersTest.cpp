@@ -1,6 +1,8 @@
 #include "ExportFixture.h"
+#include "XlsxReader.h"
 
 #include "export/ExportError.h"
+#include "export/TextServices.h"
 
 namespace ovena::test {
 namespace {
@@ -111,7 +113,7 @@ TEST_F(CommaExport, CsvDropsLineBreaksOfTextsAndKeepsNumbersAsReceived) {
     EXPECT_NE(csv.find("\"10.12.2026\"; 12,25;"), std::string::npos);
 }
 
-TEST_F(CommaExport, TabDelimitedWithCaptionLineEndingInTab) {
+TEST_F(CommaExport, TabDelimitedWithAsManyCaptionsAsFields) {
     EXPECT_EQ(exportToFile(TExportType::xText_Tab_Delimited), golden("tab_comma.txt"));
 }
 
@@ -124,8 +126,90 @@ TEST_F(CommaExport, HiddenColumnsAndCaptionOverrides) {
     component->SetOptions({O::ShowColHeaders, O::ExportInvisibleCols});
     component->SetCaptions({"Datum", "", "Brennstoff", " ", ""});
     EXPECT_EQ(exportToFile(TExportType::xText_Tab_Delimited),
-              "Datum\t\tBrennstoff\tHidden\t\r\n09.12.2026\t3,5\tOil\tx\r\n"
+              "Datum\t\tBrennstoff\tHidden\r\n09.12.2026\t3,5\tOil\tx\r\n"
               "10.12.2026\t12,25\tNatural gas\ty\r\n11.12.2026\t4\tWood \"dry\"\tz\r\n");
+}
+
+// Texts a spreadsheet would evaluate get an apostrophe; numbers, signed ones too, do not.
+TEST_F(CommaExport, DelimitedTextsThatLookLikeFormulasCannotRun) {
+    struct Case {
+        const char* cell;
+        const char* written;
+    };
+    const Case cases[] = {
+        {"=1+1", "'=1+1"},
+        {"=HYPERLINK(\"http://x\";\"y\")", "'=HYPERLINK(\"http://x\";\"y\")"},
+        {"+SUM(1;2)", "'+SUM(1;2)"},
+        {"-2+3", "'-2+3"},
+        {"@SUM(A1:A2)", "'@SUM(A1:A2)"},
+        {"\t=1+1", "'=1+1"},
+        {"\r=1+1", "'=1+1"},
+        {"-5", "-5"},
+        {"+3,2", "+3,2"},
+        {"-3.2", "-3.2"},
+        {"a=1", "a=1"},
+    };
+    component->SetOptions({});
+    for (const Case& e : cases) {
+        grid.SetCell(2, 3, e.cell);
+        const std::string tab = exportToFile(TExportType::xText_Tab_Delimited);
+        EXPECT_EQ(tab.substr(tab.find("11.12.2026\t4\t") + 13), e.written + std::string("\r\n"))
+            << e.cell;
+        const std::string csv = exportToFile(TExportType::xText_Comma_Delimited, "out.csv");
+        const std::string last = csv.substr(csv.find("11.12.2026\";4;") + 14);
+        EXPECT_TRUE(last == e.written + std::string("\r\n") ||
+                    last == '"' + EscapeChar(e.written, '"', '"') + "\"\r\n")
+            << e.cell << " -> " << last;
+    }
+    component->EscapeFormulaTexts = false;
+    grid.SetCell(2, 3, "=1+1");
+    EXPECT_TRUE(exportToFile(TExportType::xText_Tab_Delimited).ends_with("\t=1+1\r\n"));
+}
+
+// Spreadsheets opening the file with their own defaults show the texts, not what they compute.
+TEST_F(PointExport, SpreadsheetsOpenDelimitedFormulaTextsAsText) {
+    services.locale.sList = ",";
+    component->SetOptions({});
+    grid.SetCell(2, 1, "=1+1");
+    grid.SetCell(2, 2, "@SUM(2;3)");
+    grid.SetCell(2, 3, "+SUM(1;2)");
+    const auto shows = [](const std::vector<std::vector<std::string>>& rows) {
+        std::vector<std::string> column;
+        for (const auto& row : rows)
+            column.push_back(row.size() > 2 ? row[2] : "");
+        return column;
+    };
+    const std::vector<std::string> asWritten{"'=1+1", "'@SUM(2;3)", "'+SUM(1;2)"};
+    bool anyReader = false;
+    if (const std::optional<std::string> soffice = libreOffice()) {
+        anyReader = true;
+        exportToFile(TExportType::xText_Comma_Delimited, "lo.csv");
+        const std::vector<std::string> column = shows(libreOfficeCsv(*soffice, path("lo.csv")));
+        for (std::size_t r = 0; r < column.size(); ++r)
+            EXPECT_TRUE(column[r] == asWritten[r] || column[r] == asWritten[r].substr(1))
+                << column[r];
+    }
+    if (std::system("command -v ssconvert >/dev/null 2>&1") == 0) {
+        anyReader = true;
+        for (const bool escaped : {true, false}) {
+            component->EscapeFormulaTexts = escaped;
+            exportToFile(TExportType::xText_Comma_Delimited, "gnumeric.csv");
+            int status = 0;
+            const std::string out = commandOutput("ssconvert '" + path("gnumeric.csv") + "' '" +
+                                                      path("shown.csv") + "' 2>&1",
+                                                  status);
+            ASSERT_EQ(status, 0) << out;
+            const std::string shown = readFile(path("shown.csv"));
+            if (escaped)
+                EXPECT_EQ(shown.find(",2\n"), std::string::npos) << shown;
+            else
+                EXPECT_NE(shown.find(",2\n"), std::string::npos)
+                    << "Gnumeric runs a formula written as it is:\n"
+                    << shown;
+        }
+    }
+    if (!anyReader)
+        GTEST_SKIP() << "neither LibreOffice nor Gnumeric's ssconvert is installed";
 }
 
 TEST_F(CommaExport, SelectedRowsAreNumberedFromOne) {

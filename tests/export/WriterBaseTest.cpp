@@ -122,7 +122,7 @@ TEST_F(WriterBase, AnErrorInTheLoopIsReportedOnceAndFailsTheRun) {
     w.failAtRow = 2;
     EXPECT_FALSE(w.Execute());
     ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "Export Failed.");
+    EXPECT_EQ(ui.boxes[0].text, "Export Failed.\n\ndisk full") << "the reason below";
     EXPECT_EQ(ui.boxes[0].icon, MessageIcon::Error);
     EXPECT_EQ(w.seen.size(), 2u);
     EXPECT_EQ(ui.cursor(), CursorShape::Default);

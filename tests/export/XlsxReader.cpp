@@ -19,12 +19,22 @@ constexpr const char* Python = "/usr/bin/python3";
 // Prints one line per property and per cell that is not empty. Texts are written as "x" and
 // the hexadecimal bytes of their UTF-8 form, so any character passes; date cells, which
 // openpyxl turns into date objects, as their serial numbers.
-constexpr const char* ReaderScript = R"(import sys, openpyxl
+constexpr const char* ReaderScript = R"(import sys, re, zipfile, openpyxl
 from openpyxl.utils.datetime import to_excel
 def hx(s): return 'x' + (s or '').encode('utf-8').hex()
 book = openpyxl.load_workbook(sys.argv[1])
 print('sheets', hx('\n'.join(book.sheetnames)))
+print('title', hx(book.properties.title))
+print('creator', hx(book.properties.creator))
+app = zipfile.ZipFile(sys.argv[1]).read('docProps/app.xml').decode('utf-8')
+print('application', hx(re.search('<Application>(.*?)</Application>', app).group(1)))
 sheet = book.worksheets[0]
+print('orientation', hx(sheet.page_setup.orientation))
+fit = sheet.sheet_properties.pageSetUpPr
+def pages(n): return 1 if n is None else n  # the attributes' default
+print('fit', hx('%s %s %s' % (int(bool(fit and fit.fitToPage)), pages(sheet.page_setup.fitToWidth),
+                              pages(sheet.page_setup.fitToHeight))))
+print('titlerows', hx(sheet.print_title_rows))
 print('freeze', hx(sheet.freeze_panes))
 print('filter', hx(sheet.auto_filter.ref))
 for dim in sheet.column_dimensions.values():
@@ -160,6 +170,18 @@ XlsxSheet readXlsx(const std::string& path) {
             const std::string text = unhex(value);
             if (key == "sheets")
                 sheet.sheetNames = lines(text);
+            else if (key == "title")
+                sheet.title = text;
+            else if (key == "creator")
+                sheet.creator = text;
+            else if (key == "application")
+                sheet.application = text;
+            else if (key == "orientation")
+                sheet.orientation = text;
+            else if (key == "fit")
+                sheet.fitToPage = text;
+            else if (key == "titlerows")
+                sheet.printTitleRows = text;
             else if (key == "freeze")
                 sheet.freezePanes = text;
             else if (key == "filter")
@@ -179,13 +201,6 @@ XlsxSheet readXlsx(const std::string& path) {
         }
     }
     return sheet;
-}
-
-std::optional<std::string> libreOffice() {
-    for (const char* candidate : {"/usr/bin/soffice", "/usr/bin/libreoffice"})
-        if (std::filesystem::exists(candidate))
-            return std::string(candidate);
-    return std::nullopt;
 }
 
 std::vector<std::vector<std::string>> libreOfficeCsv(const std::string& soffice,

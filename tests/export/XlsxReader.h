@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PrintedPages.h"
+
 #include <map>
 #include <optional>
 #include <ostream>
@@ -26,9 +28,13 @@ std::ostream& operator<<(std::ostream& out, const XlsxCell& cell);
 
 struct XlsxSheet {
     std::vector<std::string> sheetNames;
-    std::string freezePanes;      // "A6", or empty
-    std::string autoFilter;       // "A5:M65", or empty
-    std::map<int, double> widths; // zero-based column -> width as stored
+    std::string title, creator, application; // document properties
+    std::string orientation;                 // "landscape", "portrait" or empty
+    std::string fitToPage;                   // "1 1 0": fit on, pages wide, pages tall
+    std::string printTitleRows;              // "$5:$5", or empty
+    std::string freezePanes;                 // "A6", or empty
+    std::string autoFilter;                  // "A5:M65", or empty
+    std::map<int, double> widths;            // zero-based column -> width as stored
     std::string headerCenter, headerLeft, headerRight;
     std::string footerCenter;
     bool printGridlines = false;
@@ -43,8 +49,6 @@ bool openpyxlInstalled();
 // Reads the workbook; a file the reader cannot open fails the calling test.
 XlsxSheet readXlsx(const std::string& path);
 
-// LibreOffice's soffice, when installed.
-std::optional<std::string> libreOffice();
 // The first sheet as LibreOffice converts it to UTF-8 CSV: rows of cells as it shows them.
 std::vector<std::vector<std::string>> libreOfficeCsv(const std::string& soffice,
                                                      const std::string& path);

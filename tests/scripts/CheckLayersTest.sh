@@ -18,7 +18,7 @@ fail() {
 # A copy of the source folders; plant FILE LINE adds LINE to FILE there, after putting back
 # the file planted before.
 mkdir "$work/tree"
-for folder in platform instrument archive link export table procedures session app cli sim tests docs; do
+for folder in platform instrument archive link export table assessment procedures session app cli sim tests docs; do
   cp -r "$source_dir/$folder" "$work/tree/"
 done
 planted=
@@ -57,6 +57,8 @@ refused procedures/Procedures.cpp '#include "cli/TerminalUi.h"'
 refused procedures/Procedures.cpp '#include "session/Session.h"'
 refused session/Session.cpp '#include "app/TDAMain.h"'
 refused session/Session.cpp '#include "cli/InstrumentSession.h"'
+refused table/TableBuilder.cpp '#include "assessment/Assessment.h"'
+refused assessment/Assessment.cpp '#include "procedures/Procedures.h"'
 refused sim/Simulator.cpp '#include "link/komm.h"'
 refused app/About.cpp '#include "qt/MainView.h"'
 refused app/About.cpp '#include "../app/qt/MainView.h"'
@@ -77,6 +79,8 @@ refused app/qt/MainView.cpp '#include <libpq-fe.h>'
 
 accepted table/TableBuilder.cpp '#include "link/komm.h"'
 accepted app/qt/MainView.cpp '#include "app/TDAMain.h"'
+accepted assessment/Assessment.cpp '#include "table/TableBuilder.h"'
+accepted procedures/Procedures.cpp '#include "assessment/Assessment.h"'
 accepted cli/main.cpp '#include "archive/Archive.h"'
 accepted table/TableBuilder.cpp '#include "instrument/Visit.h"'
 accepted archive/Archive.cpp '#include "instrument/Fields.h"'
