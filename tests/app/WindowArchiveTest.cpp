@@ -132,8 +132,8 @@ TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     readInto(sandboxFolder() + "/readout.csv");
 
     EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.\nServer: 1 readout and 2 "
-                        "records sent to ovena on " +
-                            server.socketFolder() + " (2 new there).");
+                        "records sent to " +
+                            server.database() + " on " + server.socketFolder() + " (2 new there).");
     archive::Archive remote = archive::Archive::openServer(server.conninfo());
     EXPECT_EQ(remote.countRecords({}), 2);
     EXPECT_EQ(remote.listRecords({}, {})[0].workstation, "Werkstatt 2");
