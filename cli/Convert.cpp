@@ -11,47 +11,24 @@
 #include "platform/Shell.h"
 #include "session/Settings.h"
 
-#include <CLI/CLI.hpp>
-
 #include <charconv>
 #include <fstream>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <sstream>
 
 namespace ovena::cli {
 
 namespace {
 
-struct ConvertRequest {
-    std::string input;
-    std::string format;
-    std::string output;
-    std::optional<std::string> title;
-    std::vector<std::string> header;
-    std::vector<std::string> footer;
-    std::optional<std::string> options;
-    std::optional<std::string> htmlTemplate;
-    std::optional<std::string> htmlOptions;
-    std::optional<std::string> htmlCustomTemplate;
-    std::optional<std::string> colWidths;
-    std::optional<std::string> captions;
-    std::optional<std::string> pageHeader;
-    std::optional<std::string> pageFooter;
-    std::optional<std::string> margins;
-    std::optional<std::string> separator;
-    bool printGridlines = false;
-    bool printHeadings = false;
-    bool rawCells = false;
-};
-
 // A mistake in what the user asked for (exit status 2).
 struct UsageProblem : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-const std::map<std::string, TExportType>& formats() {
+} // namespace
+
+const std::map<std::string, TExportType>& convertFormats() {
     static const std::map<std::string, TExportType> table{
         {"html", TExportType::xHTML},
         {"word", TExportType::xMicrosoft_Word},
@@ -66,6 +43,8 @@ const std::map<std::string, TExportType>& formats() {
     };
     return table;
 }
+
+namespace {
 
 // The items of a comma list, without blanks around them; an empty text is an empty list.
 std::vector<std::string> commaList(const std::string& text) {
@@ -182,6 +161,8 @@ char inputSeparator(const ConvertRequest& r, std::string_view csv) {
     return r.separator->front();
 }
 
+} // namespace
+
 int runConvert(const ConvertRequest& r) {
     StringGrid grid(0, 0);
     std::string csv;
@@ -214,7 +195,7 @@ int runConvert(const ConvertRequest& r) {
         std::cerr << "ovena-cli convert: " << e.what() << '\n';
         return UsageError;
     }
-    component.ExportType = formats().at(r.format);
+    component.ExportType = convertFormats().at(r.format);
     component.ViewOnly = false;
     component.ExportFile = r.output;
     try {
@@ -225,83 +206,11 @@ int runConvert(const ConvertRequest& r) {
     }
 }
 
-std::string optionNames() {
+std::string exportOptionNames() {
     std::string names;
     for (int i = 0; i < ExportOptionCount; ++i)
         names += (i ? ", " : "") + std::string(optionName(static_cast<TExportOption>(i)));
     return names;
-}
-
-} // namespace
-
-void addConvertCommand(CLI::App& app, int& status) {
-    auto request = std::make_shared<ConvertRequest>();
-    CLI::App* cmd = app.add_subcommand(
-        "convert",
-        "Export a table from a CSV file (RFC 4180, bytes kept as they are; the first record "
-        "holds the column captions and shows the separator: \",\", \";\" or TAB) in one of the "
-        "export formats.");
-    cmd->add_option("INPUT", request->input, "CSV file with the table")
-        ->required()
-        ->check(CLI::ExistingFile);
-    std::vector<std::string> formatNames;
-    for (const auto& [name, type] : formats())
-        formatNames.push_back(name);
-    cmd->add_option("--separator", request->separator,
-                    "Field separator of INPUT, one character or \"tab\" (default: the one its "
-                    "first record uses)");
-    cmd->add_option("--format", request->format,
-                    "Export format: html, word, excel, xlsx, text, rtf, csv, tab, dif or sylk "
-                    "(formats whose writer is not built in fail with a message)")
-        ->required()
-        ->check(CLI::IsMember(formatNames));
-    cmd->add_option("--output", request->output,
-                    "File to write; an existing file is replaced only when the export succeeds")
-        ->required();
-    cmd->add_option("--title", request->title, "Title line above the table");
-    cmd->add_option("--header", request->header, "Line written before the table (repeatable)");
-    cmd->add_option("--footer", request->footer,
-                    "Line written after the table (repeatable); %.0f stands for the number of "
-                    "exported rows");
-    cmd->add_option("--options", request->options,
-                    "Comma list of export options replacing the default set "
-                    "(NumberRows,ShowColHeaders,ShowClipboardMsg,ShowProgress,TimeStamp); "
-                    "\"\" for none. Options: " +
-                        optionNames());
-    cmd->add_option("--html-template", request->htmlTemplate,
-                    "Built-in HTML look: htClassic, htSimple (default), htPlain, htMurky, "
-                    "htMS_Money, htColorful, htGray, htOlive, htBW");
-    cmd->add_option("--html-options", request->htmlOptions,
-                    "Comma list of HTML options replacing the default set "
-                    "(htColHeadersBold,htAutoLink,htOddRowColoring): htShowGridLines, "
-                    "htColHeadersBold, htAutoLink, htOddRowColoring, htDisplayTitle, "
-                    "htHorzRules, htIgnoreLineBreaks");
-    cmd->add_option("--html-custom-template", request->htmlCustomTemplate,
-                    "Custom HTML colour template: eleven fields separated by \";\"");
-    cmd->add_option("--col-widths", request->colWidths,
-                    "Comma list of column widths in characters for the fixed-width layouts and the "
-                    "xlsx workbook, one per exported column; an empty entry keeps the default "
-                    "width");
-    cmd->add_option("--captions", request->captions,
-                    "Comma list of captions replacing those of the input, by column");
-    cmd->add_option("--page-header", request->pageHeader, "Page header of the Excel workbooks");
-    cmd->add_option("--page-footer", request->pageFooter,
-                    "Page footer of the Excel workbooks (default \"Page &P of &N\")");
-    cmd->add_flag("--print-gridlines", request->printGridlines,
-                  "Excel workbooks: print the grid lines");
-    cmd->add_flag("--print-headings", request->printHeadings,
-                  "Excel workbook (excel): print the row and column headings (the xlsx "
-                  "workbook prints its caption row on every page instead)");
-    cmd->add_flag("--raw-cells", request->rawCells,
-                  "CSV and tab files: write texts starting with =, +, -, @ as they are (by "
-                  "default they get a leading apostrophe, so that spreadsheets do not run them)");
-    cmd->add_option("--margins", request->margins,
-                    "Word and RTF page margins L,R,T,B in twentieths of a point (default "
-                    "1250,1250,1000,1000)");
-    cmd->footer("The locale (decimal separator, date and time formats, list separator) comes "
-                "from the key \"Control Panel\\International\" of the settings store, else "
-                "from the process locale (LANG, LC_*).");
-    cmd->callback([request, &status] { status = runConvert(*request); });
 }
 
 } // namespace ovena::cli

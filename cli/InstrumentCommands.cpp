@@ -4,7 +4,6 @@
 #include "Commands.h"
 
 #include "cli/InstrumentSession.h"
-#include "cli/SettingsFlags.h"
 
 #include "export/ExportError.h"
 #include "link/PortAccess.h"
@@ -12,12 +11,9 @@
 #include "table/FieldCatalogue.h"
 #include "table/TableBuilder.h"
 
-#include <CLI/CLI.hpp>
-
 #include <filesystem>
 #include <iostream>
 #include <map>
-#include <memory>
 #include <sstream>
 #include <unistd.h>
 
@@ -30,10 +26,7 @@ int procedureStatus(const InstrumentTerminal& terminal) {
     return terminal.komm.CommError ? CommunicationError : Success;
 }
 
-struct ReadoutRequest {
-    TableExportFlags table;
-    std::string archiveFile;
-};
+} // namespace
 
 int runReadout(const ReadoutRequest& r) {
     if (const std::string problem = r.table.problem(); !problem.empty()) {
@@ -88,9 +81,13 @@ int runClear(const SettingsFlags& flags, bool yes) {
     return terminal.ui.declined ? Declined : procedureStatus(terminal);
 }
 
+namespace {
+
 std::string fileName(const std::string& path) {
     return path.empty() ? path : std::filesystem::path(path).filename().string();
 }
+
+} // namespace
 
 int runPorts() {
     for (const PortStatus& port : portStatuses()) {
@@ -103,43 +100,6 @@ int runPorts() {
                   << (port.port ? port.port->description() : "") << '\n';
     }
     return Success;
-}
-
-} // namespace
-
-void addInstrumentCommands(CLI::App& app, int& status) {
-    auto readout = std::make_shared<ReadoutRequest>();
-    CLI::App* cmd = app.add_subcommand(
-        "readout", "Read every stored measurement from the TEV 640, keep the records in the "
-                   "archive and export the table, as \"Execute Export\" does, without any "
-                   "dialog.");
-    addTableExportFlags(*cmd, readout->table, true);
-    addArchiveFileOption(*cmd, readout->archiveFile);
-    cmd->footer("Settings not given on the command line are those the window stored.");
-    cmd->callback([readout, &status] { status = runReadout(*readout); });
-
-    auto info = std::make_shared<SettingsFlags>();
-    cmd = app.add_subcommand("info", "Show the TEV 640's version, serial number and record "
-                                     "counters, as \"Start Info\" does.");
-    addSettingsFlags(*cmd, *info, true, false);
-    cmd->callback([info, &status] { status = runInfo(*info); });
-
-    auto clear = std::make_shared<std::pair<SettingsFlags, bool>>();
-    cmd = app.add_subcommand("clear", "Erase the TEV 640's measurement memory, as \"Clear "
-                                      "Memory\" does, after asking on the terminal.");
-    addSettingsFlags(*cmd, clear->first, true, false);
-    cmd->add_flag("--yes", clear->second, "Clear without asking (for scripts)");
-    cmd->callback([clear, &status] { status = runClear(clear->first, clear->second); });
-
-    cmd = app.add_subcommand(
-        "ports", "List the COM ports the program knows, one per line, tab-separated: COMn, the "
-                 "device, its state (present, absent, in use, no permission, not connected), "
-                 "then the adapter's name in /dev/serial/by-id, the driver and the USB "
-                 "description (manufacturer and product) where known.");
-    cmd->footer("Nothing is opened to find the ports. A USB adapter seen for the first time gets "
-                "the lowest free number from COM5 on, kept as a link in "
-                "~/.config/TEV/Ovena/ports, so it has the same number in any socket.");
-    cmd->callback([&status] { status = runPorts(); });
 }
 
 } // namespace ovena::cli

@@ -8,17 +8,14 @@
 #include <string>
 #include <vector>
 
-namespace CLI {
-class App;
-}
-
 namespace ovena::cli {
 
 // The formats the main window offers, by their command-line names.
 const std::map<std::string, TExportType>& readoutFormats();
 
-// The settings of the configuration page as flags; each one given replaces the stored value for
-// this run only. --trace goes with them, as every instrument command has it.
+// The settings of the configuration page as flags (main.cpp names them); each one given
+// replaces the stored value for this run only. --trace goes with them, as every instrument
+// command has it.
 struct SettingsFlags {
     bool trace = false;
     std::optional<int> port;
@@ -36,10 +33,6 @@ struct SettingsFlags {
     void apply(OutputSettings& s) const;
 };
 
-// Adds --port, --trace and the generation flags for a procedure on the `instrument`, and the flags
-// of the `table`.
-void addSettingsFlags(CLI::App& cmd, SettingsFlags& f, bool instrument, bool table);
-
 // A table export as the main window makes it: the table's settings, the format and the file.
 struct TableExportFlags {
     SettingsFlags settings;
@@ -50,12 +43,5 @@ struct TableExportFlags {
     // Empty when the flags go together; otherwise what is wrong.
     std::string problem() const;
 };
-
-// Adds --format, --output and the table's flags (without --port and the generation flags when
-// `instrument` is false).
-void addTableExportFlags(CLI::App& cmd, TableExportFlags& f, bool instrument);
-
-// Adds --archive FILE: another archive file than the workstation's, for this run.
-void addArchiveFileOption(CLI::App& cmd, std::string& file);
 
 } // namespace ovena::cli

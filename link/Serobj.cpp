@@ -126,9 +126,7 @@ void TSerial::Open() {
     }
     if (!openDevice(status))
         closeHandle();
-    // The driver's queue sizes are fixed on this platform; InBufSize only sets the limits.
     Failed = Handle < 0;
-    QueueSize = InBufSize;
 }
 
 bool TSerial::openDevice(const PortStatus& status) {
@@ -171,7 +169,6 @@ void TSerial::Configure() {
         return;
     }
     Dcb = DeviceControlBlock{};
-    Dcb.DCBlength = sizeof(DeviceControlBlock);
     Dcb.BaudRate = static_cast<std::uint32_t>(Baud);
     Dcb.Flags = Dcb::Binary;
     if (Parity != 0)
@@ -191,16 +188,11 @@ void TSerial::Configure() {
     }
     if (!NoErrorChar)
         Dcb.Flags |= Dcb::ErrorCharEnable;
-    Dcb.XonLim = static_cast<std::uint16_t>(QueueSize / 4);
-    Dcb.XoffLim = static_cast<std::uint16_t>(QueueSize - QueueSize / 4);
     Dcb.ByteSize = static_cast<std::uint8_t>(DataBits);
     Dcb.Parity = static_cast<std::uint8_t>(Parity);
     Dcb.StopBits = static_cast<std::uint8_t>(StopBits);
     Dcb.XonChar = 0x11;
     Dcb.XoffChar = 0x13;
-    Dcb.ErrorChar = 0x3F;
-    Dcb.EofChar = 0x1A;
-    Dcb.EvtChar = 0x00;
     if (applyDcb()) {
         Failed = false;
         Active = true;

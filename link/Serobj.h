@@ -25,19 +25,13 @@ struct DeviceControlBlock {
     static constexpr std::uint32_t RtsControlEnable = 0x1000;
     static constexpr std::uint32_t RtsControlHandshake = 0x2000;
 
-    std::uint32_t DCBlength = 0;
     std::uint32_t BaudRate = 0;
     std::uint32_t Flags = 0;
-    std::uint16_t XonLim = 0;
-    std::uint16_t XoffLim = 0;
     std::uint8_t ByteSize = 0;
     std::uint8_t Parity = 0;
     std::uint8_t StopBits = 0;
     char XonChar = 0;
     char XoffChar = 0;
-    char ErrorChar = 0;
-    char EofChar = 0;
-    char EvtChar = 0;
 };
 
 // One serial port, opened by its COM number (mapped to a device by the port map), moving bytes
@@ -61,10 +55,7 @@ public:
     std::uint16_t Parity = 0;   // 0 none, 1 odd, 2 even, 3 mark, 4 space
     std::uint16_t StopBits = 0; // 0 one, 1 one and a half, 2 two
     std::uint8_t Handshake = 0; // 0 none, 1 XON/XOFF, 2 RTS/CTS, 3 DTR/DSR
-    std::int32_t InBufSize = 2048;
-    std::int32_t OutBufSize = 2048;
     bool NoErrorChar = true;    // deliver bytes with parity errors as received
-    std::int32_t QueueSize = 0; // InBufSize as of the last Open; the flow-control limits
     DeviceControlBlock Dcb;
     // Why the last Open failed, in words ("in use by minicom (PID 4242)"); empty after success.
     std::string FailReason;

@@ -50,9 +50,9 @@ protected:
                 return b;
         throw std::runtime_error("no button " + caption);
     }
-    // Services the window's events until the buttons are `expected` or two seconds passed.
+    // Services the window's events until the buttons are `expected` or ten seconds passed.
     bool awaitButtons(const std::vector<std::string>& expected) {
-        const auto deadline = std::chrono::steady_clock::now() + 2s;
+        const auto deadline = std::chrono::steady_clock::now() + 10s;
         ui.loop.startTimer(20ms, [] {}); // lets each wait end after a short while
         while (buttons() != expected && std::chrono::steady_clock::now() < deadline)
             ui.waitForEvents(-1);

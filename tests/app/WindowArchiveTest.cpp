@@ -143,8 +143,8 @@ TEST_F(WindowArchive, TheCompanysServerGetsTheReadoutAtItsEnd) {
     awaitSync();
 
     EXPECT_EQ(status(), "Archive: 2 records kept, 2 of them new.\nServer: 1 readout and 2 "
-                        "records sent to ovena on " +
-                            server.socketFolder() + " (2 new there).");
+                        "records sent to " +
+                            server.database() + " on " + server.socketFolder() + " (2 new there).");
     archive::Archive remote = archive::Archive::openServer(server.conninfo());
     EXPECT_EQ(remote.countRecords({}), 2);
     EXPECT_EQ(remote.listRecords({}, {})[0].workstation, "Werkstatt 2");
@@ -174,7 +174,8 @@ TEST_F(WindowArchive, OneSyncRunsAtATimeAndAReadoutMeanwhileIsSentAfterIt) {
     awaitSync();
 
     // The first sync may have found the second readout already; the last one sends the rest.
-    EXPECT_THAT(archiveWindow.SyncStatus, HasSubstr("records sent to ovena on"));
+    EXPECT_THAT(archiveWindow.SyncStatus,
+                HasSubstr("records sent to " + server.database() + " on"));
     EXPECT_TRUE(archiveWindow.SyncAllowed());
     archive::Archive remote = archive::Archive::openServer(server.conninfo());
     EXPECT_EQ(remote.stats().readouts, 2);
@@ -194,7 +195,7 @@ TEST_P(SilentServerWindow, TheSyncEndsWhileTheWindowStaysUsableAndClosable) {
     TcpForwarder forwarder(postgresSocket(server.socketFolder()));
     forwarder.stopAnswering();
     store.writeString(archive::ArchiveKey, "Server",
-                      forwarder.hostAndPort() + " dbname=ovena user=ovena");
+                      forwarder.hostAndPort() + " dbname=" + server.database() + " user=ovena");
     showWindow();
     TFormMain& main = forms->FormMain;
     main.session().Sync().Waits.connect = std::chrono::milliseconds(1500);

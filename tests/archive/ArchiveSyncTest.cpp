@@ -27,7 +27,7 @@ protected:
     }
 
     Archive serverArchive(const std::string& user = PostgresServer::Superuser) {
-        return Archive::openServer(server.conninfo(PostgresServer::Database, user));
+        return Archive::openServer(server.conninfo({}, user));
     }
 
     PostgresServer server;
@@ -167,21 +167,22 @@ TEST_F(ArchiveSync, TwoWorkstationsSyncingAtOnceGiveTheUnion) {
 }
 
 TEST_F(ArchiveSync, ARoleThatMaySelectAndInsertIsEnough) {
-    server.sql("CREATE ROLE technician LOGIN");
+    const std::string technician = server.database() + "_technician";
+    server.sql("CREATE ROLE " + technician + " LOGIN");
     // Tables only the database's owner may create.
     try {
-        serverArchive("technician");
+        serverArchive(technician);
         FAIL() << "a role without the right to create tables made them";
     } catch (const ArchiveError& e) {
         EXPECT_THAT(e.what(), HasSubstr("permission denied"));
     }
     serverArchive(); // the owner's first connection makes the tables
-    server.sql("GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO technician");
+    server.sql("GRANT SELECT, INSERT ON ALL TABLES IN SCHEMA public TO " + technician);
 
     Archive local = Archive::openFile(archiveFile(), true);
     local.store(readoutOf("64000001"),
                 recordsOf({customerRecord("1", "2312241530"), customerRecord("2", "2312241600")}));
-    Archive remote = serverArchive("technician");
+    Archive remote = serverArchive(technician);
     EXPECT_EQ(pushToServer(local, remote).newRecords, 2);
     EXPECT_EQ(pushToServer(local, remote).readouts, 0);
     EXPECT_EQ(remote.countRecords({}), 2);
@@ -229,7 +230,8 @@ TEST_P(SilentServer, EndsTheWaitInWordsAndKeepsTheArchive) {
     CancelSignal cancel;
     const ServerWaits waits{std::chrono::milliseconds(400), std::chrono::milliseconds(400),
                             cancel.fd()};
-    const std::string conninfo = forwarder.hostAndPort() + " dbname=ovena user=ovena";
+    const std::string conninfo =
+        forwarder.hostAndPort() + " dbname=" + server.database() + " user=ovena";
     if (GetParam() == Silence::BeforeConnecting)
         forwarder.stopAnswering();
     std::string message;

@@ -363,8 +363,8 @@ TEST_F(ArchiveServerCli, ListAndExportRunAgainstTheServerOfTheSettings) {
 
     CliResult sync = archiveCommand({"sync"});
     ASSERT_EQ(sync.status, 0) << sync.err;
-    EXPECT_THAT(sync.err, HasSubstr("1 readout and 60 records sent to ovena on " +
-                                    server.socketFolder() + " (60 new there)"));
+    EXPECT_THAT(sync.err, HasSubstr("1 readout and 60 records sent to " + server.database() +
+                                    " on " + server.socketFolder() + " (60 new there)"));
 
     const CliResult local = archiveCommand({"list"});
     const CliResult remote = archiveCommand({"list", "--server"}, false);
@@ -385,7 +385,7 @@ TEST_F(ArchiveServerCli, ListAndExportRunAgainstTheServerOfTheSettings) {
     EXPECT_EQ(lines(away.err).size(), 1u) << away.err;
     EXPECT_THAT(away.err, HasSubstr("cannot connect to the server"));
     EXPECT_THAT(statsValue(archiveCommand({"stats"}).out, "Last sync"),
-                HasSubstr("with ovena on " + server.socketFolder()));
+                HasSubstr("with " + server.database() + " on " + server.socketFolder()));
 }
 
 } // namespace

@@ -239,12 +239,14 @@ TEST_F(ExchangeTiming, WithRealTicksTheBudgetIsAboutTwoSecondsAndWaitingSleeps) 
     const auto elapsed = Clock::now() - start;
     const double cpu = cpuSeconds() - cpuBefore;
     EXPECT_TRUE(komm->CommError);
-    EXPECT_GE(elapsed, 1900ms);
+    // Twenty ticks, the first of them perhaps overdue when the wait begins on a busy machine.
+    EXPECT_GE(elapsed, 1800ms);
     EXPECT_LE(elapsed, 2s + upTo(200ms));
     EXPECT_LT(cpu, upTo(0.1)) << "waiting must sleep, not spin";
 }
 
-TEST_F(Exchange, WithRealTicksAReplyLateInTheBudgetStillCounts) {
+// The reply comes 1.7 s into the 2 s budget: a bound on wall-clock time, so it runs alone.
+TEST_F(ExchangeTiming, WithRealTicksAReplyLateInTheBudgetStillCounts) {
     connect(TFormKomm::TickInterval);
     peer.respond(answers({{"R004", {{1500ms, "0815"}, {200ms, "\r"}}}}));
     komm->SendCommand("R004");
@@ -262,7 +264,7 @@ TEST_F(ExchangeTiming, AHungUpDeviceIsSilenceUntilTheBudgetEndsWithoutSpinning) 
     const double cpu = cpuSeconds() - cpuBefore;
     EXPECT_TRUE(komm->CommError);
     EXPECT_TRUE(komm->Serial.HungUp());
-    EXPECT_GE(elapsed, 1900ms);
+    EXPECT_GE(elapsed, 1800ms); // as above
     EXPECT_LE(elapsed, 2s + upTo(200ms));
     EXPECT_LT(cpu, upTo(0.1)) << "a hung-up device must not turn the wait into a spin";
     EXPECT_LE(passes, 40);

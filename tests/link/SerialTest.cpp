@@ -38,7 +38,7 @@ void openActive(TSerial& serial, int comNr) {
 // Waits until the receive queue holds `count` bytes (the pseudo-terminal delivers at once, but
 // through the kernel's work queue).
 void awaitIncoming(TSerial& serial, int count) {
-    for (int i = 0; i < 100 && serial.InCount() < count; ++i)
+    for (int i = 0; i < 1000 && serial.InCount() < count; ++i)
         std::this_thread::sleep_for(5ms);
 }
 
@@ -65,15 +65,11 @@ TEST(Serial, ConfiguredLineIs9600EightNoParityOneStopRawWithoutFlowControl) {
     EXPECT_EQ(line.c_cc[VMIN], 0);
     EXPECT_EQ(line.c_cc[VTIME], 0);
 
-    EXPECT_EQ(serial.QueueSize, 2048);
-    EXPECT_EQ(serial.Dcb.XonLim, 512);
-    EXPECT_EQ(serial.Dcb.XoffLim, 1536);
     EXPECT_EQ(serial.Dcb.BaudRate, 9600u);
     EXPECT_EQ(serial.Dcb.ByteSize, 8);
     EXPECT_EQ(serial.Dcb.Flags, DeviceControlBlock::Binary | DeviceControlBlock::DtrControlEnable);
     serial.SetDTR(false);
     EXPECT_EQ(serial.Dcb.Flags, DeviceControlBlock::Binary);
-    EXPECT_EQ(serial.Dcb.XoffLim, 1536) << "SetDTR changes the DTR bit only";
     serial.Configure();
     EXPECT_EQ(serial.Dcb.Flags, DeviceControlBlock::Binary) << "Configure leaves DTR low";
 }
@@ -201,7 +197,6 @@ TEST(Serial, ConfigureWithoutOpenFails) {
     EXPECT_TRUE(serial.Failed);
     EXPECT_EQ(serial.FailReason, "not connected");
     EXPECT_EQ(serial.Handle, -1);
-    EXPECT_EQ(serial.QueueSize, 2048);
     serial.Configure();
     EXPECT_TRUE(serial.Failed);
     EXPECT_FALSE(serial.Active);
@@ -259,7 +254,8 @@ TEST(Serial, ADeviceThatDisappearsIsSilenceNeverACrash) {
     EXPECT_FALSE(serial.HungUp());
     peer.send("ab");
     peer.hangUp();
-    std::this_thread::sleep_for(20ms);
+    for (int i = 0; i < 1000 && !serial.HungUp(); ++i)
+        std::this_thread::sleep_for(5ms);
     EXPECT_TRUE(serial.HungUp());
     char buffer[4];
     for (int i = 0; i < 3; ++i)

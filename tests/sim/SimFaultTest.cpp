@@ -16,8 +16,8 @@ namespace {
 
 using testing::HasSubstr;
 
-// Silence is judged after this long: far below the client's 2 s budget, far above the time a
-// reply takes.
+// The client waits this long for a reply the simulator says it withheld: far below the
+// client's 2 s budget, far above the time a reply takes.
 constexpr auto silence = 300ms;
 
 std::string memoryWithRecords(int count) {
@@ -30,9 +30,33 @@ std::string memoryWithRecords(int count) {
     return path;
 }
 
-bool answered(DeviceClient& client, const std::string& command) {
+// Whether the simulator (started with --verbose) says it replied to the command, the next one
+// in its output.
+bool simReplied(SimProcess& sim, const std::string& command) {
+    std::string line;
+    do
+        line = sim.nextLine();
+    while (!line.empty() && line != "> " + command);
+    EXPECT_EQ(line, "> " + command);
+    return sim.nextLine().starts_with("< ");
+}
+
+// Whether the command is answered, as the simulator says, so that a reply delayed by a busy
+// machine cannot pass for silence; the client must then see the reply complete, or no carriage
+// return while it waits.
+bool answered(SimProcess& sim, DeviceClient& client, const std::string& command) {
     client.send(command);
-    return client.reply(silence).complete;
+    const bool replies = simReplied(sim, command);
+    const bool complete = client.reply(replies ? 2s : silence).complete;
+    EXPECT_EQ(complete, replies) << command << ": the client sees what the simulator did";
+    return complete;
+}
+
+// The reply to a command the simulator must answer.
+std::string exchange(SimProcess& sim, DeviceClient& client, const std::string& command) {
+    const std::string reply = client.exchange(command);
+    EXPECT_TRUE(simReplied(sim, command)) << command;
+    return reply;
 }
 
 TEST(SimFaults, SilentAtEachCommandOfTheProceduresLeavesOnlyThatOneUnanswered) {
@@ -40,39 +64,39 @@ TEST(SimFaults, SilentAtEachCommandOfTheProceduresLeavesOnlyThatOneUnanswered) {
                                             "R301", "W307",       "W904", "W304"};
     for (const std::string& silent : sequence) {
         SCOPED_TRACE("silent at \"" + silent + "\"");
-        SimProcess sim({"--records", "2", "--silent-at", silent});
+        SimProcess sim({"--records", "2", "--silent-at", silent, "--verbose"});
         ASSERT_TRUE(sim.started());
         DeviceClient client(sim.device());
         for (const std::string& command : sequence)
-            EXPECT_EQ(answered(client, command), command != silent) << command;
+            EXPECT_EQ(answered(sim, client, command), command != silent) << command;
     }
 }
 
 TEST(SimFaults, SilentAtARecordOrTheNthContinuation) {
-    SimProcess sim(
-        {"--memory", memoryWithRecords(8), "--silent-at", "R302005", "--silent-at", "R303#2"});
+    SimProcess sim({"--memory", memoryWithRecords(8), "--silent-at", "R302005", "--silent-at",
+                    "R303#2", "--verbose"});
     ASSERT_TRUE(sim.started());
     DeviceClient client(sim.device());
-    EXPECT_EQ(client.exchange("R302004"), "1;104");
-    EXPECT_FALSE(answered(client, "R302005"));
-    EXPECT_EQ(client.exchange("R302006"), "1;106");
-    EXPECT_EQ(client.exchange("R303"), "2;line 6");
-    EXPECT_FALSE(answered(client, "R303")) << "the second R303";
-    EXPECT_EQ(client.exchange("R303"), "X") << "the silenced command was never acted on";
-    EXPECT_FALSE(answered(client, "R302005")) << "every R302005, not only the first";
+    EXPECT_EQ(exchange(sim, client, "R302004"), "1;104");
+    EXPECT_FALSE(answered(sim, client, "R302005"));
+    EXPECT_EQ(exchange(sim, client, "R302006"), "1;106");
+    EXPECT_EQ(exchange(sim, client, "R303"), "2;line 6");
+    EXPECT_FALSE(answered(sim, client, "R303")) << "the second R303";
+    EXPECT_EQ(exchange(sim, client, "R303"), "X") << "the silenced command was never acted on";
+    EXPECT_FALSE(answered(sim, client, "R302005")) << "every R302005, not only the first";
 }
 
 TEST(SimFaults, SilentFromTheKthCommandOnAcrossSessions) {
-    SimProcess sim({"--records", "1", "--silent-from", "3"});
+    SimProcess sim({"--records", "1", "--silent-from", "3", "--verbose"});
     ASSERT_TRUE(sim.started());
     {
         DeviceClient client(sim.device());
-        EXPECT_TRUE(answered(client, ""));
-        EXPECT_TRUE(answered(client, "R002"));
+        EXPECT_TRUE(answered(sim, client, ""));
+        EXPECT_TRUE(answered(sim, client, "R002"));
     }
     DeviceClient client(sim.device());
-    EXPECT_FALSE(answered(client, "R002"));
-    EXPECT_FALSE(answered(client, "R004"));
+    EXPECT_FALSE(answered(sim, client, "R002"));
+    EXPECT_FALSE(answered(sim, client, "R004"));
 }
 
 TEST(SimFaults, ReplyWithoutCarriageReturnJoinsTheNextReply) {
@@ -80,9 +104,11 @@ TEST(SimFaults, ReplyWithoutCarriageReturnJoinsTheNextReply) {
     ASSERT_TRUE(sim.started());
     DeviceClient client(sim.device());
     client.send("R004");
-    const DeviceClient::Reply partial = client.reply(silence);
-    EXPECT_FALSE(partial.complete);
-    EXPECT_EQ(partial.text, "64000001");
+    std::string partial;
+    for (const DeviceClient::TimedByte& b : client.timedBytes(8, 3s))
+        partial += b.byte;
+    EXPECT_EQ(partial, "64000001");
+    EXPECT_FALSE(client.reply(silence).complete) << "no carriage return follows";
     client.send("R004");
     EXPECT_EQ(client.exchange("R301"), "640000011000;1;1;1") << "R004 again without its CR";
 }
@@ -125,7 +151,8 @@ TEST(SimFaults, DripSendsTheBytesApart) {
         EXPECT_GE(bytes[i].at - sent, static_cast<int>(i) * 60ms) << "byte " << i;
 }
 
-TEST(SimFaults, LatencyComesBeforeEachReply) {
+// Bounds the time a reply takes, so it runs alone.
+TEST(SimFaultsTiming, LatencyComesBeforeEachReply) {
     SimProcess sim({"--memory", memoryWithRecords(1), "--latency", "250"});
     ASSERT_TRUE(sim.started());
     DeviceClient client(sim.device());

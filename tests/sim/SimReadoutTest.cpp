@@ -188,10 +188,18 @@ TEST(SimReadout, RepliesLeftUnreadWhenASessionEndsAreLostLikeOnARealPort) {
     sim.nextLine(); // > R004
     sim.nextLine(); // < 64000001
     EXPECT_EQ(sim.nextLine(), "Session 1: device closed");
+    // The last byte is due 0.8 s after the first; a loaded machine may still owe the new
+    // session the last few, but never those due while the port was closed.
     std::this_thread::sleep_for(1s);
     DeviceClient client(sim.device());
     client.send("R002");
-    EXPECT_EQ(client.reply(1500ms).text, "V3.02");
+    std::string reply = client.reply(3s).text;
+    if (reply != "V3.02") {
+        EXPECT_LT(reply.size(), std::string("000001").size()) << reply;
+        EXPECT_TRUE(std::string("000001").ends_with(reply)) << reply;
+        reply = client.reply(3s).text;
+    }
+    EXPECT_EQ(reply, "V3.02");
 }
 
 TEST(SimReadout, AReplyNobodyReadBeforeTheCloseIsDropped) {
@@ -218,7 +226,7 @@ TEST(SimReadout, ExclusiveModeOfAClientEndsWithItsSession) {
     }
     // Any user may open the device again (root could anyway): exclusive mode is off.
     int exclusive = 1;
-    const auto deadline = std::chrono::steady_clock::now() + 2s;
+    const auto deadline = std::chrono::steady_clock::now() + 10s;
     while (exclusive && std::chrono::steady_clock::now() < deadline) {
         try {
             DeviceClient client(sim.device());

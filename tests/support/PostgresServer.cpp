@@ -6,11 +6,16 @@
 #include <grp.h>
 #include <pwd.h>
 #include <signal.h>
-#include <sys/prctl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
@@ -62,37 +67,45 @@ Identity serverIdentity() {
     return id;
 }
 
-// Starts a program as `id` with its output in `log`. With `dieWithParent` it gets SIGQUIT (an
-// immediate shutdown for the server) when this process ends.
-pid_t spawnAs(const std::vector<std::string>& args, Identity id, const std::string& log,
-              bool dieWithParent) {
-    std::vector<char*> argv;
-    for (const std::string& arg : args)
-        argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    const pid_t parent = getpid();
-    const pid_t pid = fork();
-    if (pid != 0)
-        return pid;
-    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    const int in = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0)
-        _exit(126);
-    if (getuid() != id.uid &&
-        (setgroups(0, nullptr) != 0 || setgid(id.gid) != 0 || setuid(id.uid) != 0))
-        _exit(126);
-    // Set after the identity changed, which would clear it.
-    if (dieWithParent && (prctl(PR_SET_PDEATHSIG, SIGQUIT) != 0 || getppid() != parent))
-        _exit(126);
-    execv(argv[0], argv.data());
-    _exit(127);
-}
-
 int waitFor(pid_t pid) {
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Starts a program as `id` with its output in `log` and no other descriptor of this process.
+// With `detached` it runs in a session of its own and is no child of this process (nothing
+// here waits for it, and it outlives this process); answers 0 then, once it is on its way.
+pid_t spawnAs(const std::vector<std::string>& args, Identity id, const std::string& log,
+              bool detached = false, const std::string& folder = {}) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args)
+        argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid != 0) {
+        if (detached && pid > 0)
+            return waitFor(pid) == 0 ? 0 : -1;
+        return pid;
+    }
+    if (detached && (setsid() < 0 || fork() != 0))
+        _exit(0);
+    const int out = ::open(log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    const int in = ::open("/dev/null", O_RDONLY);
+    if (out < 0 || in < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 || dup2(out, 2) < 0)
+        _exit(126);
+    // A pipe of the test runner's held on would keep it waiting for the end of the output.
+    if (syscall(SYS_close_range, 3U, ~0U, 0U) != 0)
+        for (int fd = 3; fd < 65536; ++fd)
+            close(fd);
+    if (!folder.empty() && chdir(folder.c_str()) != 0)
+        _exit(126);
+    if (getuid() != id.uid &&
+        (setgroups(0, nullptr) != 0 || setgid(id.gid) != 0 || setuid(id.uid) != 0))
+        _exit(126);
+    execv(argv[0], argv.data());
+    _exit(127);
 }
 
 std::string tail(const std::string& path) {
@@ -104,97 +117,158 @@ std::string tail(const std::string& path) {
     }
 }
 
-// The server writes "ready" into the last line of postmaster.pid once it accepts connections.
+// The server of the cluster in `data` runs and accepts connections: it writes "ready" into the
+// last line of postmaster.pid once it does, its process number in the first.
 bool serverReady(const std::string& data) {
     try {
-        return readFile(data + "/postmaster.pid").find("\nready") != std::string::npos;
+        const std::string pidFile = readFile(data + "/postmaster.pid");
+        const pid_t pid = std::atoi(pidFile.c_str());
+        return pidFile.find("\nready") != std::string::npos && pid > 0 &&
+               (kill(pid, 0) == 0 || errno == EPERM);
     } catch (const std::exception&) {
         return false;
     }
 }
 
+// The folder of the cluster shared by the cases of this test program (the same program file)
+// run by this user.
+std::string sharedFolder(bool durable) {
+    std::error_code error;
+    const std::string program =
+        fs::read_symlink("/proc/self/exe", error).string() + (durable ? " durable" : "");
+    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
+    for (const unsigned char c : program)
+        hash = (hash ^ c) * 1099511628211ull;
+    char name[64];
+    std::snprintf(name, sizeof name, "/tmp/ovena-pg-%u-%016llx", static_cast<unsigned>(geteuid()),
+                  static_cast<unsigned long long>(hash));
+    return name;
+}
+
+// A lock file of the shared folder, held in `mode` (LOCK_SH or LOCK_EX) while the descriptor
+// stays open; never handed to a program started from here.
+int lockFile(const std::string& path, int mode) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        throw std::runtime_error("cannot open " + path);
+    while (flock(fd, mode) != 0)
+        if (errno != EINTR) {
+            close(fd);
+            throw std::runtime_error("cannot lock " + path);
+        }
+    return fd;
+}
+
+// Stops the server once no case holds the users' lock: waits for the users' lock alone, then
+// takes the start lock too, unless a case is just joining; a case that joins later starts a
+// new server. Runs in the shared folder.
+constexpr const char* WatcherScript = R"(exec 8<users 9<lock
+until flock -x 8 && flock -xn 9; do flock -u 8; sleep 0.05; done
+pid=$(head -n 1 cluster/data/postmaster.pid 2>/dev/null)
+[ -n "$pid" ] && kill -INT "$pid" 2>/dev/null
+i=0
+while [ -e cluster/data/postmaster.pid ] && [ $i -lt 600 ]; do sleep 0.05; i=$((i + 1)); done
+[ -n "$OVENA_KEEP_SANDBOX" ] || rm -rf cluster
+)";
+
 } // namespace
 
 PostgresServer::PostgresServer(bool durable) {
     try {
-        start(durable);
+        join(durable);
     } catch (const std::exception& e) {
         failure_ = e.what();
-        if (pid_ > 0 && kill(pid_, SIGQUIT) == 0)
-            waitFor(pid_);
-        pid_ = -1;
+        database_.clear();
     }
 }
 
-void PostgresServer::start(bool durable) {
+void PostgresServer::join(bool durable) {
     bin_ = serverPrograms();
-    if (bin_.empty()) {
-        failure_ = "no PostgreSQL server programs in /usr/lib/postgresql/*/bin";
-        return;
-    }
+    if (bin_.empty())
+        throw std::runtime_error("no PostgreSQL server programs in /usr/lib/postgresql/*/bin");
+    const std::string folder = sharedFolder(durable);
+    struct stat status {};
+    if ((mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) ||
+        lstat(folder.c_str(), &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != geteuid())
+        throw std::runtime_error("cannot make the folder " + folder + " of my own");
+    // The start lock while this case joins, the users' lock for as long as it uses the server.
+    struct Held {
+        int fd;
+        ~Held() { close(fd); }
+    } starting{lockFile(folder + "/lock", LOCK_EX)};
+    users_ = lockFile(folder + "/users", LOCK_SH);
     // Not inside the test's sandbox: an unprivileged server could not reach it there.
-    std::string pattern = "/tmp/ovena-pg-XXXXXX";
-    if (!mkdtemp(pattern.data())) {
-        failure_ = "cannot create a folder for the server";
-        return;
-    }
-    folder_ = pattern;
+    socketFolder_ = folder + "/cluster";
+    if (!serverReady(socketFolder_ + "/data"))
+        startServer(durable);
+
+    static int cases = 0;
+    const std::string name = "case_" + std::to_string(getpid()) + "_" + std::to_string(++cases);
+    // One of a crashed process of the same number may be left.
+    sql("DROP DATABASE IF EXISTS " + name, "postgres");
+    sql("CREATE DATABASE " + name, "postgres");
+    database_ = name;
+}
+
+void PostgresServer::startServer(bool durable) {
+    std::error_code ignored;
+    fs::remove_all(socketFolder_, ignored); // the rest of a server that is gone
     const Identity id = serverIdentity();
-    if (chown(folder_.c_str(), id.uid, id.gid) != 0) {
-        failure_ = "cannot give the server's folder to its user";
-        return;
-    }
-    const std::string data = folder_ + "/data";
-    const std::string log = folder_ + "/server.log";
+    if (mkdir(socketFolder_.c_str(), 0755) != 0 ||
+        chown(socketFolder_.c_str(), id.uid, id.gid) != 0)
+        throw std::runtime_error("cannot give the server's folder to its user");
+    const std::string data = socketFolder_ + "/data";
+    const std::string log = socketFolder_ + "/server.log";
     const int initdb = waitFor(spawnAs({bin_ + "/initdb", "-D", data, "-U", Superuser, "-A",
                                         "trust", "-E", "UTF8", "--locale=C", "--no-sync"},
-                                       id, log, false));
-    if (initdb != 0) {
-        failure_ = "initdb failed: " + tail(log);
-        return;
-    }
+                                       id, log));
+    if (initdb != 0)
+        throw std::runtime_error("initdb failed: " + tail(log));
     std::vector<std::string> args{
-        bin_ + "/postgres",  "-D", data, "-k", folder_, "-c", "listen_addresses=", "-c",
-        "max_connections=40"};
+        bin_ + "/postgres",   "-D", data, "-k", socketFolder_, "-c", "listen_addresses=", "-c",
+        "max_connections=100"};
     if (!durable)
         for (const char* option : {"fsync=off", "synchronous_commit=off", "full_page_writes=off"})
             args.insert(args.end(), {"-c", option});
-    pid_ = spawnAs(args, id, log, true);
+    if (spawnAs(args, id, log, true) != 0)
+        throw std::runtime_error("cannot start the server");
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!serverReady(data)) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_ ||
-            std::chrono::steady_clock::now() > deadline) {
-            failure_ = "the server did not start: " + tail(log);
-            if (kill(pid_, SIGQUIT) == 0)
-                waitFor(pid_);
-            pid_ = -1;
-            return;
-        }
+        if (std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("the server did not start: " + tail(log));
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    sql("CREATE DATABASE " + std::string(Database), "postgres");
+    const std::string folder = fs::path(socketFolder_).parent_path().string();
+    if (spawnAs({"/bin/sh", "-c", WatcherScript}, Identity{}, folder + "/watcher.log", true,
+                folder) != 0)
+        throw std::runtime_error("cannot start the watcher of the server");
 }
 
 PostgresServer::~PostgresServer() {
-    if (pid_ > 0 && kill(pid_, SIGQUIT) == 0)
-        waitFor(pid_);
-    if (!folder_.empty() && !std::getenv("OVENA_KEEP_SANDBOX")) {
-        std::error_code ignored;
-        fs::remove_all(folder_, ignored);
+    if (!database_.empty()) {
+        try {
+            sql("DROP DATABASE IF EXISTS " + database_ + " WITH (FORCE)", "postgres");
+        } catch (const std::exception&) {
+            // The server goes with its last user all the same.
+        }
     }
+    if (users_ >= 0)
+        close(users_);
 }
 
 std::string PostgresServer::conninfo(const std::string& database, const std::string& user) const {
-    return "host=" + folder_ + " dbname=" + database + " user=" + user;
+    return "host=" + socketFolder_ + " dbname=" + (database.empty() ? database_ : database) +
+           " user=" + user;
 }
 
 std::string PostgresServer::sql(const std::string& statements, const std::string& database) const {
     const std::string out = sandboxFolder() + "/psql.out";
     fs::remove(out);
     const pid_t pid = spawnAs({bin_ + "/psql", "-X", "-q", "-A", "-t", "-v", "ON_ERROR_STOP=1",
-                               "-h", folder_, "-U", Superuser, "-d", database, "-c", statements},
-                              Identity{}, out, false);
+                               "-h", socketFolder_, "-U", Superuser, "-d",
+                               database.empty() ? database_ : database, "-c", statements},
+                              Identity{}, out);
     const int status = waitFor(pid);
     const std::string output = readFile(out);
     if (status != 0)

@@ -340,7 +340,7 @@ TEST_F(ArchiveViewTest, ASilentCompanyServerLeavesTheWindowLiveAndTheTypedTextKe
     forwarder.stopAnswering();
     store.createKey(archive::ArchiveKey);
     store.writeString(archive::ArchiveKey, "Server",
-                      forwarder.hostAndPort() + " dbname=ovena user=ovena");
+                      forwarder.hostAndPort() + " dbname=" + server.database() + " user=ovena");
     forms->FormArchive.ServerWaits.connect = std::chrono::milliseconds(1500);
     openArchive();
     auto* source = window->findChild<QComboBox*>(QStringLiteral("CbSource"));

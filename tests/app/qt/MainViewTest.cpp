@@ -163,7 +163,7 @@ TEST_F(MainViewTest, AnAdapterPluggedWhileThePageIsShownAppearsWithoutARestart) 
 
     machine.plug(FakeMachine::ftdi(), "1-2", "ttyUSB0", ftdiLine.device());
     machine.plug(FakeMachine::cdcAcm(), "1-3", "ttyACM0", acmLine.device());
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!window()->findChild<QRadioButton*>("RB_06") &&
            std::chrono::steady_clock::now() < deadline)
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
